@@ -35,6 +35,21 @@ SettlementOutcome settle(const SheetTexts &sheet, const Options &options, char d
 // anything smaller is the noise of dividing by 3, not money.
 Extended settledBalance(Extended balanceInWhists);
 
+// The whists of a sheet widened to 64 bits: whists[i][j] = W(i+1 -> j+1). The corrections add to
+// heaps and whists and must stay exact even at the edge of the 32-bit range.
+using WhistTable = std::array<std::array<std::int64_t, MaxPlayers>, MaxPlayers>;
+WhistTable widenWhists(const SheetValues &sheet);
+
+// The average form on widened numbers: R_i = ((T / divisor - D_i) * 10 + sum of W(i->j) - W(j->i)) * V,
+// evaluated left to right, the balance before the product with V passed through settledBalance.
+Results averageFormResults(int players, const WhistTable &whists,
+                           const std::array<std::int64_t, MaxPlayers> &adjustedHeaps, std::int64_t heapSum,
+                           Extended divisor, Extended whistValue);
+
+// The claims form on widened numbers: c(i, j) = 10 * X_j / divisor + W(i->j), R_i = (sum of c(i, j) - c(j, i)) * V.
+Results claimsFormResults(int players, const WhistTable &whists, const std::array<std::int64_t, MaxPlayers> &x,
+                          Extended divisor, Extended whistValue);
+
 // Results of a sheet by the average form: each player's share of the heap sum against the own heap,
 // plus the whists written minus the whists owed. `divisor` is 4.0 or 3.0.
 Results averageFormResults(const SheetValues &sheet, const std::array<std::int64_t, MaxPlayers> &adjustedHeaps,

@@ -1,0 +1,279 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/settlement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zelvara::engine {
+
+namespace {
+
+using Heaps = std::array<std::int64_t, MaxPlayers>;
+
+std::size_t at(int index)
+{
+    return static_cast<std::size_t>(index);
+}
+
+// The sheet's integer steps are 32-bit values. They are computed in 64 bits, and a step that leaves
+// the 32-bit range is remembered, so that a sheet too large to settle gets a message instead of a
+// wrapped number.
+class IntegerSteps
+{
+public:
+    std::int64_t operator()(std::int64_t value)
+    {
+        if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) {
+            m_overflowed = true;
+        }
+        return value;
+    }
+    bool overflowed() const { return m_overflowed; }
+
+private:
+    bool m_overflowed = false;
+};
+
+ValidationFailure tooLarge()
+{
+    return ValidationFailure{TooLargeMessage};
+}
+
+// Remainder test A: with an odd heap sum each share holds half a whist, which is accepted when the
+// share is a whole money amount, or when V has a fraction and half of V is whole hundredths.
+bool lotNeededForFour(std::int64_t heapSum, Extended whistValue)
+{
+    const bool shareNotWhole = !whole(static_cast<Extended>(heapSum) / 4.0L * 10.0L * whistValue);
+    const bool halfNotWhole = !whole(whistValue * 100.0L / 2.0L) || !(frac(whistValue) > 0.0L);
+    const std::int64_t remainder = (heapSum < 0 ? -heapSum : heapSum) % 4;
+    return shareNotWhole && halfNotWhole && (remainder == 1 || remainder == 3);
+}
+
+// Remainder test B: thirds of the heap that the whist value cannot pay in whole hundredths.
+bool lotNeededForThree(std::int64_t heapSum, Extended whistValue)
+{
+    return (heapSum < 0 ? -heapSum : heapSum) % 3 != 0 && !whole(whistValue * 100.0L / 3.0L);
+}
+
+// Four players, heap on three: shift, remainder test C, levelling, claims form.
+SettlementOutcome settleFourOnThree(const SheetValues &values, Heaps d, IntegerSteps &step)
+{
+    const Extended v = values.whistValue;
+    const std::int64_t smallest = *std::min_element(d.begin(), d.begin() + 4);
+    if (smallest < 0) {
+        const std::int64_t lift = step(-smallest);
+        for (int i = 0; i < 4; ++i) {
+            d[at(i)] = step(d[at(i)] + lift);
+        }
+    }
+    std::array<std::int64_t, 4> residues{};
+    for (int i = 0; i < 4; ++i) {
+        residues[at(i)] = step(10 * d[at(i)]) % 3;
+    }
+    if (step.overflowed()) {
+        return tooLarge();
+    }
+    const bool allEqual = std::all_of(residues.begin(), residues.end(), [&](auto r) { return r == residues[0]; });
+    const bool thirdsPayable = whole(v * 100.0L / 3.0L);
+    if (!allEqual && !thirdsPayable) {
+        return CorrectionDialog::ConfirmOfChange;
+    }
+    // A shift common to all players leaves every result unchanged and makes every claim whole.
+    Heaps levelled = d;
+    if (allEqual && !thirdsPayable && residues[0] != 0) {
+        const std::int64_t shift = residues[0] == 1 ? -1 : 1;
+        for (int i = 0; i < 4; ++i) {
+            levelled[at(i)] = step(d[at(i)] + shift);
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        step(10 * levelled[at(i)]);
+    }
+    if (step.overflowed()) {
+        return tooLarge();
+    }
+    return claimsFormResults(4, widenWhists(values), levelled, 3.0L, v);
+}
+
+// Four players, heap not divided: the claims are whole whists, computed in integers.
+SettlementOutcome settleFourWhole(const SheetValues &values, const Heaps &d, IntegerSteps &step)
+{
+    std::array<std::array<std::int64_t, 4>, 4> claims{};
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            if (i != j) {
+                claims[at(i)][at(j)] = step(values.whists[at(i)][at(j)] + step(10 * d[at(j)]));
+            }
+        }
+    }
+    if (step.overflowed()) {
+        return tooLarge();
+    }
+    Results results;
+    results.players = 4;
+    for (int i = 0; i < 4; ++i) {
+        Extended balance = 0;
+        for (int j = 0; j < 4; ++j) {
+            if (j != i) {
+                balance = balance + static_cast<Extended>(claims[at(i)][at(j)]);
+                balance = balance - static_cast<Extended>(claims[at(j)][at(i)]);
+            }
+        }
+        results.values[at(i)] = settledBalance(balance) * values.whistValue;
+    }
+    return results;
+}
+
+SettlementOutcome settleByClaims(const SheetValues &values, const Heaps &d, int divisor, IntegerSteps &step)
+{
+    for (int j = 0; j < values.players; ++j) {
+        step(10 * d[at(j)]);
+    }
+    if (step.overflowed()) {
+        return tooLarge();
+    }
+    return claimsFormResults(values.players, widenWhists(values), d, static_cast<Extended>(divisor), values.whistValue);
+}
+
+} // namespace
+
+int poolFactor(GameType gameType)
+{
+    return gameType == GameType::Leningrad ? 2 : 1;
+}
+
+int heapDivisor(HeapDivision division, int players)
+{
+    switch (division) {
+    case HeapDivision::OnNPlayers:
+        return players;
+    case HeapDivision::OnNPlayersMinus1:
+        return players > 2 ? players - 1 : 1;
+    case HeapDivision::Nondivisible:
+        return 1;
+    }
+    return 1;
+}
+
+Extended settledBalance(Extended balanceInWhists)
+{
+    return std::fabs(balanceInWhists) < 1e-9L ? 0.0L : balanceInWhists;
+}
+
+WhistTable widenWhists(const SheetValues &sheet)
+{
+    WhistTable whists{};
+    for (std::size_t i = 0; i < MaxPlayers; ++i) {
+        for (std::size_t j = 0; j < MaxPlayers; ++j) {
+            whists[i][j] = i == j ? 0 : sheet.whists[i][j];
+        }
+    }
+    return whists;
+}
+
+Results averageFormResults(int players, const WhistTable &whists,
+                           const std::array<std::int64_t, MaxPlayers> &adjustedHeaps, std::int64_t heapSum,
+                           Extended divisor, Extended whistValue)
+{
+    Results results;
+    results.players = players;
+    for (int i = 0; i < players; ++i) {
+        Extended balance = static_cast<Extended>(heapSum) / divisor;
+        balance = balance - static_cast<Extended>(adjustedHeaps[at(i)]);
+        balance = balance * 10.0L;
+        for (int j = 0; j < players; ++j) {
+            if (j != i) {
+                balance = balance + static_cast<Extended>(whists[at(i)][at(j)]);
+                balance = balance - static_cast<Extended>(whists[at(j)][at(i)]);
+            }
+        }
+        results.values[at(i)] = settledBalance(balance) * whistValue;
+    }
+    return results;
+}
+
+Results claimsFormResults(int players, const WhistTable &whists, const std::array<std::int64_t, MaxPlayers> &x,
+                          Extended divisor, Extended whistValue)
+{
+    const auto claim = [&](int i, int j) {
+        return static_cast<Extended>(10 * x[at(j)]) / divisor + static_cast<Extended>(whists[at(i)][at(j)]);
+    };
+    Results results;
+    results.players = players;
+    for (int i = 0; i < players; ++i) {
+        Extended balance = 0;
+        for (int j = 0; j < players; ++j) {
+            if (j != i) {
+                balance = balance + claim(i, j);
+                balance = balance - claim(j, i);
+            }
+        }
+        results.values[at(i)] = settledBalance(balance) * whistValue;
+    }
+    return results;
+}
+
+Results averageFormResults(const SheetValues &sheet, const std::array<std::int64_t, MaxPlayers> &adjustedHeaps,
+                           std::int64_t heapSum, Extended divisor)
+{
+    return averageFormResults(sheet.players, widenWhists(sheet), adjustedHeaps, heapSum, divisor, sheet.whistValue);
+}
+
+Results claimsFormResults(const SheetValues &sheet, const std::array<std::int64_t, MaxPlayers> &x, Extended divisor)
+{
+    return claimsFormResults(sheet.players, widenWhists(sheet), x, divisor, sheet.whistValue);
+}
+
+SettlementOutcome settle(const SheetTexts &sheet, const Options &options, char decimalSeparator)
+{
+    auto checked = validateSheet(sheet, decimalSeparator);
+    if (auto *failure = std::get_if<ValidationFailure>(&checked)) {
+        return std::move(*failure);
+    }
+    const SheetValues &values = std::get<SheetValues>(checked);
+    const int n = values.players;
+    const std::int64_t factor = poolFactor(options.gameType);
+    const int divisor = heapDivisor(options.heapDivision, n);
+
+    IntegerSteps step;
+    Heaps d{};
+    std::int64_t heapSum = 0;
+    for (int i = 0; i < n; ++i) {
+        d[at(i)] = step(values.heaps[at(i)] - step(factor * values.pools[at(i)]));
+    }
+    for (int i = 0; i < n; ++i) {
+        heapSum = step(heapSum + d[at(i)]);
+    }
+    if (step.overflowed()) {
+        return tooLarge();
+    }
+    const Extended v = values.whistValue;
+
+    switch (options.heapDivision) {
+    case HeapDivision::OnNPlayers:
+        if (n == 4 && lotNeededForFour(heapSum, v)) {
+            return CorrectionDialog::ChoiceOfPlayer;
+        }
+        if (n == 3 && lotNeededForThree(heapSum, v)) {
+            return CorrectionDialog::ChoiceOfPlayer;
+        }
+        if (n == 2) {
+            return settleByClaims(values, d, divisor, step);
+        }
+        return averageFormResults(values, d, heapSum, static_cast<Extended>(divisor));
+    case HeapDivision::OnNPlayersMinus1:
+        if (n == 4) {
+            return settleFourOnThree(values, d, step);
+        }
+        return settleByClaims(values, d, divisor, step);
+    case HeapDivision::Nondivisible:
+        if (n == 4) {
+            return settleFourWhole(values, d, step);
+        }
+        return settleByClaims(values, d, divisor, step);
+    }
+    return settleByClaims(values, d, divisor, step);
+}
+
+} // namespace zelvara::engine
