@@ -1,0 +1,370 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""What the end-to-end tests share: starting a program, watching its windows through the X server and the
+window manager, finding controls by their accessible names, and typing and clicking as a player does.
+
+The tests run inside tests/e2e/harness, which provides DISPLAY, a session bus with an accessibility bus,
+and a private temporary folder in ZELVARA_E2E_TMP. Nothing here sleeps for a fixed time to let something
+happen: every wait polls for the effect until a deadline.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+import pyatspi
+
+MAIN_CAPTION = "Zelvara - программа для расчета пули в преферансе"
+CLIENT_WIDTH = 511
+CLIENT_HEIGHT = 473
+POLL = 0.01
+
+
+class Timeout(AssertionError):
+    pass
+
+
+def wait_for(what, probe, timeout=10.0):
+    """Polls probe() until it returns something truthy and returns that; fails the test after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Timeout(f"gave up waiting for {what} after {timeout} s")
+        time.sleep(POLL)
+
+
+def run(cmd):
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, check=False).stdout
+
+
+# ---- program folders and processes
+
+
+def private_program_folder(binary):
+    """A fresh copy of the program's folder: the executable and the files it keeps beside itself, but no
+    SETTINGS.INI, so that every test starts as on a first run and its settings never reach the build tree."""
+    base = os.environ.get("ZELVARA_E2E_TMP") or tempfile.gettempdir()
+    folder = tempfile.mkdtemp(prefix="program-", dir=base)
+    source = os.path.dirname(os.path.abspath(binary))
+    shutil.copy2(binary, folder)
+    for name in os.listdir(source):
+        if name.endswith((".docx", ".qm")):
+            shutil.copy2(os.path.join(source, name), folder)
+    return os.path.join(folder, os.path.basename(binary))
+
+
+class Program:
+    """One started copy of a program; killed at the end of the test if it is still running."""
+
+    def __init__(self, binary, cwd=None):
+        self.binary = binary
+        # Output goes to a file: a pipe nobody reads could fill up and stall the program.
+        self.log = tempfile.TemporaryFile(mode="w+", dir=os.environ.get("TMPDIR"))
+        self.process = subprocess.Popen([binary], cwd=cwd or os.environ.get("ZELVARA_E2E_TMP"),
+                                        stdout=self.log, stderr=subprocess.STDOUT, text=True)
+        self.started = time.monotonic()
+
+    @property
+    def pid(self):
+        return self.process.pid
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, timeout=10.0):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired as error:
+            raise Timeout(f"{self.binary} (pid {self.pid}) still running after {timeout} s") from error
+
+    def kill(self, sig=signal.SIGKILL):
+        if self.running():
+            self.process.send_signal(sig)
+        self.process.wait(timeout=10)
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read()
+
+
+class ProgramTestCase(unittest.TestCase):
+    """Starts programs through self.start() and makes sure none outlives its test."""
+
+    binary = None
+
+    def setUp(self):
+        self.programs = []
+
+    def tearDown(self):
+        for program in self.programs:
+            if program.running():
+                program.kill()
+            program.log.close()
+
+    def start(self, binary=None, cwd=None):
+        program = Program(binary or self.binary, cwd)
+        self.programs.append(program)
+        return program
+
+
+# ---- windows, as the X server and the window manager see them
+
+
+def visible_windows(caption=None, pid=None):
+    """Ids of the mapped top-level client windows, filtered by exact caption and/or process."""
+    cmd = ["xdotool", "search", "--onlyvisible"]
+    if pid is not None:
+        cmd += ["--pid", str(pid)]
+    cmd += ["--name", "." if caption is None else "^" + escape_regex(caption) + "$"]
+    return [int(w) for w in run(cmd).split()]
+
+
+def escape_regex(text):
+    return "".join("\\" + c if c in ".^$*+?()[]{}|\\" else c for c in text)
+
+
+def wait_window(caption, pid=None, timeout=15.0):
+    windows = wait_for(f"a window '{caption}'", lambda: visible_windows(caption, pid), timeout)
+    return windows[0]
+
+
+def window_property(wid, name):
+    return run(["xprop", "-id", str(wid), name])
+
+
+def caption_of(wid):
+    text = window_property(wid, "_NET_WM_NAME")
+    return text.split(" = ", 1)[1].strip().strip('"') if " = " in text else ""
+
+
+def size_of(wid):
+    info = run(["xwininfo", "-id", str(wid)])
+    values = {}
+    for line in info.splitlines():
+        key, _, value = line.strip().partition(":")
+        values[key] = value.strip()
+    return int(values.get("Width", 0)), int(values.get("Height", 0))
+
+
+def is_minimised(wid):
+    state = window_property(wid, "WM_STATE")
+    net = window_property(wid, "_NET_WM_STATE")
+    return "Iconic" in state or "_NET_WM_STATE_HIDDEN" in net
+
+
+def is_normal(wid):
+    state = window_property(wid, "WM_STATE")
+    net = window_property(wid, "_NET_WM_STATE")
+    return "Normal" in state and "HIDDEN" not in net and "MAXIMIZED" not in net
+
+
+def active_window():
+    text = run(["xprop", "-root", "_NET_ACTIVE_WINDOW"])
+    try:
+        return int(text.rsplit(" ", 1)[1], 16)
+    except (IndexError, ValueError):
+        return 0
+
+
+def size_hints(wid):
+    """(minimum, maximum) sizes announced to the window manager, each (w, h) or None."""
+    found = {"minimum": None, "maximum": None}
+    for line in window_property(wid, "WM_NORMAL_HINTS").splitlines():
+        line = line.strip()
+        for kind in found:
+            if line.startswith(f"program specified {kind} size:"):
+                w, _, h = line.split(":", 1)[1].strip().partition(" by ")
+                found[kind] = (int(w), int(h))
+    return found["minimum"], found["maximum"]
+
+
+def minimise(wid):
+    run(["xdotool", "windowminimize", str(wid)])
+    wait_for("the window to be minimised", lambda: is_minimised(wid))
+
+
+def close_by_window_manager(wid):
+    """What the title bar's close box does: ask the window manager to close the window."""
+    run(["wmctrl", "-i", "-c", hex(wid)])
+
+
+def screenshot(path, wid=None):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    subprocess.run(["import", "-window", str(wid) if wid else "root", path], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return path
+
+
+def pixels_in(box):
+    """The pixels of a screen rectangle (x, y, w, h) as a PIL image."""
+    from PIL import Image  # only the tests that look at colours need it
+
+    with tempfile.NamedTemporaryFile(suffix=".png", dir=os.environ.get("TMPDIR")) as shot:
+        screenshot(shot.name)
+        with Image.open(shot.name) as image:
+            x, y, w, h = box
+            return image.convert("RGB").crop((x, y, x + w, y + h))
+
+
+def count_colour(image, rgb, tolerance=40):
+    r0, g0, b0 = rgb
+    return sum(1 for r, g, b in image.getdata()
+               if abs(r - r0) <= tolerance and abs(g - g0) <= tolerance and abs(b - b0) <= tolerance)
+
+
+# ---- keyboard and mouse, as a player uses them
+
+
+def click_at(x, y):
+    run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"])
+
+
+def press(*keys):
+    run(["xdotool", "key", "--clearmodifiers", *keys])
+
+
+def type_text(text):
+    run(["xdotool", "type", "--clearmodifiers", "--delay", "2", text])
+
+
+# ---- controls, through the accessibility bus
+
+
+def application(pid, timeout=15.0):
+    def probe():
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            try:
+                if app is not None and app.get_process_id() == pid:
+                    return app
+            except Exception:  # an application that just left the bus
+                continue
+        return None
+
+    return wait_for(f"process {pid} on the accessibility bus", probe, timeout)
+
+
+def states(acc):
+    return set(acc.getState().getStates())
+
+
+def showing(acc):
+    return pyatspi.STATE_SHOWING in states(acc)
+
+
+def descendants(acc):
+    stack = [acc]
+    while stack:
+        node = stack.pop()
+        yield node
+        try:
+            children = [node.getChildAtIndex(i) for i in range(node.childCount)]
+        except Exception:
+            continue
+        stack.extend(reversed([c for c in children if c is not None]))
+
+
+def find_all(root, name=None, role=None, only_showing=True):
+    found = []
+    for node in descendants(root):
+        try:
+            if name is not None and node.name != name:
+                continue
+            if role is not None and node.getRole() != role:
+                continue
+            if only_showing and not showing(node):
+                continue
+        except Exception:
+            continue
+        found.append(node)
+    return found
+
+
+def find(root, name, role=None, timeout=10.0):
+    """The one showing control with this accessible name (and role)."""
+
+    def probe():
+        hits = find_all(root, name, role)
+        return hits[0] if len(hits) == 1 else None
+
+    try:
+        return wait_for(f"a control named '{name}'", probe, timeout)
+    except Timeout:
+        hits = find_all(root, name, role, only_showing=False)
+        raise Timeout(f"no single showing control named '{name}' ({len(hits)} found, showing or not)") from None
+
+
+def names_of(root, role=None):
+    return sorted({node.name for node in find_all(root, role=role) if node.name})
+
+
+def text_of(acc):
+    text = acc.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def centre_of(acc):
+    box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return box.x + box.width // 2, box.y + box.height // 2
+
+
+def extents_of(acc):
+    box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return box.x, box.y, box.width, box.height
+
+
+def click(acc):
+    click_at(*centre_of(acc))
+
+
+def is_focused(acc):
+    return pyatspi.STATE_FOCUSED in states(acc)
+
+
+def is_enabled(acc):
+    return pyatspi.STATE_ENABLED in states(acc) and pyatspi.STATE_SENSITIVE in states(acc)
+
+
+def is_checked(acc):
+    return pyatspi.STATE_CHECKED in states(acc)
+
+
+def fill(acc, text):
+    """Clicks into a text field, selects what it holds and types the new text over it."""
+    click(acc)
+    wait_for(f"focus in '{acc.name}'", lambda: is_focused(acc), 5)
+    press("ctrl+a")
+    if text:
+        type_text(text)
+    else:
+        press("BackSpace")
+    wait_for(f"'{text}' in '{acc.name}'", lambda: text_of(acc) == text, 5)
+
+
+# ---- running a test file
+
+
+ARTIFACTS = os.environ.get("ZELVARA_E2E_ARTIFACTS", "")
+
+
+def main():
+    """unittest's main, after taking the program under test (--program PATH) and the folder for
+    screenshots (--artifacts DIR) off the command line."""
+    import argparse
+    import sys
+
+    global ARTIFACTS
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--artifacts", default=ARTIFACTS)
+    known, rest = parser.parse_known_args()
+    ProgramTestCase.binary = os.path.abspath(known.program)
+    ARTIFACTS = known.artifacts or os.path.join(os.environ.get("ZELVARA_E2E_TMP", "."), "artifacts")
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
