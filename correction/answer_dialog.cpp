@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "correction/answer_dialog.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QIcon>
+#include <QPushButton>
+#include <QWindow>
+
+using namespace Qt::StringLiterals;
+
+namespace zelvara::correction {
+
+namespace {
+
+QIcon buttonIcon(const QString &normal, const QString &disabled)
+{
+    QIcon icon;
+    icon.addFile(normal, QSize(18, 18), QIcon::Normal);
+    icon.addFile(disabled, QSize(18, 18), QIcon::Disabled);
+    return icon;
+}
+
+} // namespace
+
+AnswerDialog::AnswerDialog(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    // The dialog never keeps the program running on its own: closing the main window ends the run
+    // even while a dialog is up.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    // The sheet's small sans face at the height of the classic dialog font.
+    QFont face(u"Liberation Sans"_s);
+    face.setStyleHint(QFont::SansSerif);
+    face.setPixelSize(11);
+    setFont(face);
+}
+
+void AnswerDialog::finishForm(QSize clientSize, QPushButton *ok, QPushButton *cancel)
+{
+    setFixedSize(clientSize);
+    m_ok = ok;
+
+    ok->setIcon(buttonIcon(u":/images/ok.png"_s, u":/images/ok-disabled.png"_s));
+    cancel->setIcon(buttonIcon(u":/images/cancel.png"_s, u":/images/cancel-disabled.png"_s));
+    ok->setIconSize(QSize(18, 18));
+    cancel->setIconSize(QSize(18, 18));
+    ok->setDefault(true);
+    setTabOrder(ok, cancel);
+}
+
+void AnswerDialog::centreOver(QWidget *window)
+{
+    if (window == nullptr) {
+        return;
+    }
+    const QPoint middle = window->geometry().center();
+    move(middle.x() - width() / 2, middle.y() - height() / 2);
+
+    winId(); // the native window must exist before it can name its owner
+    if (windowHandle() != nullptr && window->windowHandle() != nullptr) {
+        windowHandle()->setTransientParent(window->windowHandle());
+    }
+}
+
+void AnswerDialog::reject() {}
+
+bool AnswerDialog::event(QEvent *event)
+{
+    // A queued activation may arrive after a button has hidden the dialog; it must not refill
+    // anything then.
+    if (event->type() == QEvent::WindowActivate && isVisible()) {
+        emit activated();
+    }
+    return QDialog::event(event);
+}
+
+void AnswerDialog::closeEvent(QCloseEvent *event)
+{
+    // Refusing the window manager keeps the main window from being left disabled behind a hidden
+    // dialog; the program's own closes at the end of the run go through.
+    if (event->spontaneous()) {
+        event->ignore();
+    } else {
+        event->accept();
+    }
+}
+
+void AnswerDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_ok != nullptr) {
+        m_ok->setFocus(Qt::ActiveWindowFocusReason);
+    }
+}
+
+} // namespace zelvara::correction

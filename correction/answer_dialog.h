@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace zelvara::correction {
+
+// What the two correction dialogs share: a fixed-size window with a title and no close box, shown
+// without a modal loop while the main window is disabled. Such a window may only end through its two
+// buttons, since only they enable the main window again: a close request from the window manager and
+// Escape are refused. A close the program itself asks for (the application ending) is allowed.
+class AnswerDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit AnswerDialog(QWidget *parent = nullptr);
+
+    // Puts the dialog over the middle of `window` and keeps it above that window.
+    void centreOver(QWidget *window);
+
+    // Escape and window-manager closes land here; nothing happens.
+    void reject() override;
+
+signals:
+    // The dialog became the program's active window while shown (a new opening or a return to it).
+    void activated();
+
+protected:
+    // Sizes the window and dresses the two buttons; OK is the default button and first in tab order.
+    void finishForm(QSize clientSize, QPushButton *ok, QPushButton *cancel);
+
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QPushButton *m_ok = nullptr;
+};
+
+} // namespace zelvara::correction

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "correction/choice_of_player_dialog.h"
+
+#include "ui_choice_of_player.h"
+
+#include <QFont>
+
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace zelvara::correction {
+
+namespace {
+
+constexpr int GroupWidth = 281;
+constexpr int GroupHeightFor4 = 161;
+constexpr int GroupHeightFor3 = 129;
+
+} // namespace
+
+TChoiceOfPlayer::TChoiceOfPlayer(QWidget *parent) : AnswerDialog(parent), ui(std::make_unique<Ui::TChoiceOfPlayer>())
+{
+    ui->setupUi(this);
+    finishForm(QSize(377, 376), ui->OK, ui->Cancel);
+
+    // The caption of the group is bold, the players' names under it are not.
+    QFont caption = font();
+    caption.setBold(true);
+    ui->ChooseAPlayer->setFont(caption);
+    for (QRadioButton *seat : {ui->Player1, ui->Player2, ui->Player3, ui->Player4}) {
+        seat->setFont(font());
+    }
+    ui->Player1->setChecked(true);
+    setTabOrder(ui->Cancel, ui->Player1);
+
+    connect(ui->OK, &QPushButton::clicked, this, &TChoiceOfPlayer::OKClick);
+    connect(ui->Cancel, &QPushButton::clicked, this, &TChoiceOfPlayer::CancelClick);
+}
+
+TChoiceOfPlayer::~TChoiceOfPlayer() = default;
+
+void TChoiceOfPlayer::setPlayers(const QStringList &names)
+{
+    const std::array<QRadioButton *, 4> seats{ui->Player1, ui->Player2, ui->Player3, ui->Player4};
+    ui->Player1->setChecked(true);
+    for (qsizetype i = 0; i < names.size() && i < 4; ++i) {
+        QRadioButton *seat = seats[static_cast<std::size_t>(i)];
+        seat->setText(names[i]);
+        seat->setAccessibleName(u"Игрок "_s + names[i]);
+    }
+    const bool fourPlayers = names.size() >= 4;
+    ui->Player4->setVisible(fourPlayers);
+    ui->ChooseAPlayer->resize(GroupWidth, fourPlayers ? GroupHeightFor4 : GroupHeightFor3);
+}
+
+int TChoiceOfPlayer::checkedPlayer() const
+{
+    const std::array<const QRadioButton *, 4> seats{ui->Player1, ui->Player2, ui->Player3, ui->Player4};
+    for (std::size_t i = 0; i < seats.size(); ++i) {
+        if (seats[i]->isChecked()) {
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return 1;
+}
+
+void TChoiceOfPlayer::OKClick()
+{
+    const int player = checkedPlayer();
+    hide();
+    emit playerChosen(player);
+}
+
+void TChoiceOfPlayer::CancelClick()
+{
+    hide();
+    emit declined();
+}
+
+} // namespace zelvara::correction

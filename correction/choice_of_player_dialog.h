@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "correction/answer_dialog.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace Ui {
+class TChoiceOfPlayer;
+}
+
+namespace zelvara::correction {
+
+// The correction by lot ("Выбор игрока"): the players draw one of them at the table and mark him here.
+// The dialog shows the names it is given and reports the answer; the main window applies it.
+class TChoiceOfPlayer : public AnswerDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TChoiceOfPlayer(QWidget *parent = nullptr);
+    ~TChoiceOfPlayer() override;
+
+    // Prepares the dialog for the sheet in use (three or four names): the captions become the names,
+    // the fourth seat shows only for four players, and the first player is checked again.
+    void setPlayers(const QStringList &names);
+
+    // The player whose button is checked, 1..4.
+    int checkedPlayer() const;
+
+signals:
+    // "OK" with the drawn player; the dialog is already hidden.
+    void playerChosen(int player);
+    // "Отмена"; the dialog is already hidden.
+    void declined();
+
+private:
+    void OKClick();
+    void CancelClick();
+
+    std::unique_ptr<Ui::TChoiceOfPlayer> ui;
+};
+
+} // namespace zelvara::correction
