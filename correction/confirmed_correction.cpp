@@ -1,2 +1,133 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "correction/correction.h"
+#include "correction/sheet_numbers.h"
+
+#include <algorithm>
+
+namespace zelvara::correction {
+
+using namespace detail;
+
+namespace {
+
+constexpr int Players = 4;
+
+// The claims form with the heap on three players, the heaps `x` put in as they are: any shift common
+// to all players leaves the differences, and so the results, unchanged.
+engine::Results settleOnThree(const SheetNumbers &sheet, const Heaps &x)
+{
+    return engine::claimsFormResults(Players, sheet.whists, x, 3.0L, sheet.whistValue);
+}
+
+} // namespace
+
+Proposal proposeConfirmedCorrection(const engine::SheetTexts &sheet, engine::GameType gameType, char decimalSeparator)
+{
+    SheetNumbers numbers = readNumbers(sheet, decimalSeparator);
+    numbers.players = Players;
+    Heaps shifted = adjustedHeaps(numbers, numbers.heaps, gameType);
+    // Residues are taken after raising the smallest adjusted heap to 0, so that none is negative.
+    const std::int64_t smallest = *std::min_element(shifted.begin(), shifted.begin() + Players);
+    if (smallest < 0) {
+        for (int i = 0; i < Players; ++i) {
+            shifted[at(i)] -= smallest;
+        }
+    }
+    std::array<int, Players> residues{};
+    std::array<int, 3> held{};
+    for (int i = 0; i < Players; ++i) {
+        residues[at(i)] = static_cast<int>((10 * shifted[at(i)]) % 3);
+        ++held[at(residues[at(i)])];
+    }
+    Proposal proposal;
+    if (std::find(held.begin(), held.end(), Players) != held.end()) {
+        return proposal;
+    }
+    // The residue most players hold; of two held twice each, the smaller.
+    int target = 0;
+    for (int r = 1; r < 3; ++r) {
+        if (held[at(r)] > held[at(target)]) {
+            target = r;
+        }
+    }
+    for (int i = 0; i < Players; ++i) {
+        const int r = residues[at(i)];
+        proposal.heapCorrections[at(i)] = r == target ? 0 : (r == (target + 1) % 3 ? -1 : 1);
+    }
+    proposal.commonShift = target == 0 ? 0 : (target == 1 ? -1 : 1);
+
+    std::vector<int> corrected;
+    for (int i = 0; i < Players; ++i) {
+        if (proposal.heapCorrections[at(i)] != 0) {
+            corrected.push_back(i);
+        }
+    }
+    const auto name = [&](int i) { return sheet.names[at(i)]; };
+    const auto takes = [&](int i) { return proposal.heapCorrections[at(i)] < 0; };
+    const int a = corrected.front();
+    if (corrected.size() == 1) {
+        proposal.line1 =
+            (takes(a) ? "списать 1 очко с горы игрока " : "добавить 1 очко в гору игрока ") + name(a) + ".";
+        return proposal;
+    }
+    const int b = corrected.back();
+    if (takes(a) == takes(b)) {
+        proposal.line1 = (takes(a) ? "списать 1 очко с горы игроков: " : "добавить 1 очко в гору игроков: ") + name(a) +
+                         ", " + name(b) + ".";
+    } else if (takes(a)) {
+        proposal.line1 = "списать 1 очко с горы игрока " + name(a) + " и добавить 1 очко в гору игрока";
+        proposal.line2 = name(b) + ".";
+    } else {
+        proposal.line1 = "добавить 1 очко в гору игрока " + name(a) + " и списать 1 очко с горы игрока";
+        proposal.line2 = name(b) + ".";
+    }
+    return proposal;
+}
+
+CorrectionOutcome acceptConfirmedCorrection(const engine::SheetTexts &sheet, engine::GameType gameType,
+                                            const Proposal &proposal, char decimalSeparator)
+{
+    SheetNumbers numbers = readNumbers(sheet, decimalSeparator);
+    numbers.players = Players;
+    const auto &a = proposal.heapCorrections;
+    CorrectionOutcome outcome;
+
+    Heaps heaps = numbers.heaps;
+    for (int i = 0; i < Players; ++i) {
+        heaps[at(i)] += a[at(i)];
+        outcome.writes.push_back(heapWrite(i + 1, heaps[at(i)]));
+    }
+    // A player who loses a point is written 3 whists by each other player; one who gains a point
+    // writes 3 on each other player.
+    for (int i = 0; i < Players; ++i) {
+        for (int j = 0; j < Players; ++j) {
+            if (i == j) {
+                continue;
+            }
+            const std::int64_t extra = (a[at(j)] == -1 ? 3 : 0) + (a[at(i)] == 1 ? 3 : 0);
+            if (extra != 0) {
+                numbers.whists[at(i)][at(j)] += extra;
+                outcome.writes.push_back(whistsWrite(i + 1, j + 1, numbers.whists[at(i)][at(j)]));
+            }
+        }
+    }
+    Heaps x = adjustedHeaps(numbers, heaps, gameType);
+    for (int i = 0; i < Players; ++i) {
+        x[at(i)] += proposal.commonShift;
+    }
+    outcome.results = showRounded(settleOnThree(numbers, x), true, decimalSeparator);
+    return outcome;
+}
+
+CorrectionOutcome declineConfirmedCorrection(const engine::SheetTexts &sheet, engine::GameType gameType,
+                                             char decimalSeparator)
+{
+    SheetNumbers numbers = readNumbers(sheet, decimalSeparator);
+    numbers.players = Players;
+    CorrectionOutcome outcome;
+    outcome.results =
+        showRounded(settleOnThree(numbers, adjustedHeaps(numbers, numbers.heaps, gameType)), false, decimalSeparator);
+    return outcome;
+}
+
+} // namespace zelvara::correction
