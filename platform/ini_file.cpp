@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ini_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The build defines SI_CONVERT_ICU, which this SimpleIni needs to compile.
+#include <SimpleIni.h>
+
+namespace zelvara::platform {
+
+namespace {
+
+std::string_view trimmed(std::string_view line)
+{
+    while (!line.empty() && static_cast<unsigned char>(line.front()) <= ' ')
+        line.remove_prefix(1);
+    while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ')
+        line.remove_suffix(1);
+    return line;
+}
+
+// SimpleIni keeps a comment only when a section or a key follows it; the comments that close the file
+// are kept here and written back after everything else.
+std::vector<std::string> closingComments(std::string_view text)
+{
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        lines.emplace_back(trimmed(text.substr(0, end)));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    std::size_t first = lines.size();
+    while (first > 0) {
+        const std::string &line = lines[first - 1];
+        if (!line.empty() && line.front() != ';' && line.front() != '#')
+            break;
+        --first;
+    }
+    std::vector<std::string> comments;
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        if (!lines[i].empty())
+            comments.push_back(lines[i]);
+    }
+    return comments;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+struct IniDocument::Private
+{
+    CSimpleIniA ini{true, false, false};
+    std::vector<std::string> closingComments;
+};
+
+IniDocument::IniDocument() : d(std::make_unique<Private>())
+{
+    d->ini.SetSpaces(false);
+}
+
+IniDocument::~IniDocument() = default;
+
+void IniDocument::load(std::string_view text)
+{
+    d->ini.Reset();
+    d->closingComments.clear();
+    if (d->ini.LoadData(text.data(), text.size()) < 0) {
+        d->ini.Reset();
+        return;
+    }
+    d->closingComments = closingComments(text);
+}
+
+std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const
+{
+    const char *found = d->ini.GetValue(std::string(section).c_str(), std::string(key).c_str(), nullptr);
+    if (found == nullptr)
+        return std::nullopt;
+    return std::string(found);
+}
+
+void IniDocument::setValue(std::string_view section, std::string_view key, std::string_view value)
+{
+    d->ini.SetValue(std::string(section).c_str(), std::string(key).c_str(), std::string(value).c_str());
+}
+
+std::string IniDocument::text() const
+{
+    std::string out;
+    d->ini.Save(out, false);
+    if (!d->closingComments.empty()) {
+        out += '\n';
+        for (const std::string &comment : d->closingComments)
+            out += comment + '\n';
+    }
+    return out;
+}
+
+std::optional<std::string> readFileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes.toStdString();
+}
+
+bool writeFileAtomically(const QString &path, std::string_view bytes, const ChunkWriter &writer)
+{
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    if (!QDir().mkpath(folder))
+        return false;
+
+    QByteArray temporaryName =
+        QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(temporaryName.data());
+    if (fd < 0)
+        return false;
+
+    // mkstemp makes the file private; a rewritten file keeps the mode the player gave it.
+    struct stat old
+    {};
+    const QByteArray targetName = QFile::encodeName(target.absoluteFilePath());
+    const mode_t mode = ::stat(targetName.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+
+    const bool written =
+        (writer ? writer(fd, bytes) : writeAll(fd, bytes)) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temporaryName.constData(), targetName.constData()) != 0) {
+        ::unlink(temporaryName.constData());
+        return false;
+    }
+    syncFolder(QFile::encodeName(folder));
+    return true;
+}
+
+void loadIniFile(IniDocument &document, const QString &path, const TextDecoder &decode)
+{
+    const auto bytes = readFileBytes(path);
+    document.load(bytes ? decode(*bytes) : std::string());
+}
+
+bool updateIniFile(const QString &path, std::string_view section,
+                   const std::vector<std::pair<std::string, std::string>> &entries, const TextDecoder &decode,
+                   const ChunkWriter &writer)
+{
+    // A file that is there but cannot be read is not overwritten: its keys would be lost.
+    const auto bytes = readFileBytes(path);
+    if (!bytes && QFileInfo::exists(path))
+        return false;
+    IniDocument document;
+    document.load(bytes ? decode(*bytes) : std::string());
+    for (const auto &[key, value] : entries)
+        document.setValue(section, key, value);
+    return writeFileAtomically(path, document.text(), writer);
+}
+
+} // namespace zelvara::platform
