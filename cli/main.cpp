@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zelvara-settle: settles one pool sheet given as JSON, for scripts and tests, with the same engine as
+// the window. Exit status: 0 results shown, 1 a validation message, 2 bad usage or malformed input,
+// 3 a correction dialog opened and the sheet gave no answer.
+
+#include "cli/report.h"
+#include "cli/request.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace {
+
+constexpr int UsageError = 2;
+
+constexpr std::string_view Usage = R"(Usage: zelvara-settle [--json] [FILE]
+
+Settles one Preferans pool sheet given as JSON in FILE (or on standard input when FILE is
+missing or "-") and prints the results as a table, or as JSON with --json.
+
+  --json      print JSON: {"message": ...} or {"dialog", "proposal", "fields", "results"}
+  -h, --help  print this help
+
+The sheet: {"players": 4, "gameType": "Sochi"|"Leningrad",
+            "heapDivisibility": "OnNPlayers"|"OnNPlayersMinus1"|"Nondivisible",
+            "decimalSeparator": ","|".",   (optional; default: the locale's)
+            "fields": {"HeapOfP1For4": "20", "WhistsOfP1ToP2For4": "20", ...},
+            "answer": {"button": "OK"|"Cancel", "player": 2}}   (optional)
+
+Exit status: 0 results shown, 1 a validation message, 2 bad usage or malformed input,
+3 a correction dialog opened and no answer was given.
+)";
+
+void complain(const std::string &what)
+{
+    const std::string line = "zelvara-settle: " + what + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+struct Arguments
+{
+    bool json = false;
+    bool help = false;
+    std::optional<std::string> path; // nothing or "-": standard input
+};
+
+std::variant<Arguments, std::string> readArguments(const std::vector<std::string_view> &args)
+{
+    Arguments arguments;
+    bool optionsEnded = false;
+    for (const std::string_view arg : args) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--json") {
+            arguments.json = true;
+        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            arguments.help = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
+            return "unknown option \"" + std::string(arg) + "\" (try --help)";
+        } else if (arguments.path) {
+            return "give one sheet only, not also \"" + std::string(arg) + "\" (try --help)";
+        } else {
+            arguments.path = std::string(arg);
+        }
+    }
+    return arguments;
+}
+
+std::variant<std::string, std::string> readAll(std::FILE *file)
+{
+    std::string data;
+    char buffer[65536];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        data.append(buffer, count);
+    }
+    if (std::ferror(file) != 0) {
+        return std::variant<std::string, std::string>(std::in_place_index<1>, std::strerror(errno));
+    }
+    return std::variant<std::string, std::string>(std::in_place_index<0>, std::move(data));
+}
+
+// The one place that asks the locale: the window reads and writes numbers with the user's regional
+// decimal separator, so a sheet that names none gets that one.
+char regionalDecimalSeparator()
+{
+    char separator = '.';
+    if (std::setlocale(LC_NUMERIC, "") != nullptr) {
+        const std::lconv *conventions = std::localeconv();
+        if (conventions != nullptr && std::string_view(conventions->decimal_point) == ",") {
+            separator = ',';
+        }
+    }
+    std::setlocale(LC_NUMERIC, "C");
+    return separator;
+}
+
+int run(const std::vector<std::string_view> &args)
+{
+    const auto parsedArguments = readArguments(args);
+    if (const auto *error = std::get_if<std::string>(&parsedArguments)) {
+        complain(*error);
+        return UsageError;
+    }
+    const Arguments &arguments = std::get<Arguments>(parsedArguments);
+    if (arguments.help) {
+        std::fwrite(Usage.data(), 1, Usage.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : UsageError;
+    }
+
+    std::variant<std::string, std::string> input;
+    if (!arguments.path || *arguments.path == "-") {
+        input = readAll(stdin);
+    } else {
+        std::FILE *file = std::fopen(arguments.path->c_str(), "rb");
+        if (file == nullptr) {
+            complain("cannot open " + *arguments.path + ": " + std::strerror(errno));
+            return UsageError;
+        }
+        input = readAll(file);
+        std::fclose(file);
+    }
+    if (input.index() == 1) {
+        complain("cannot read " + arguments.path.value_or("standard input") + ": " + std::get<1>(input));
+        return UsageError;
+    }
+
+    const auto parsed = zelvara::cli::parseRequest(std::get<0>(input));
+    if (const auto *error = std::get_if<zelvara::cli::InputError>(&parsed)) {
+        complain(error->what);
+        return UsageError;
+    }
+    const zelvara::cli::Request &request = std::get<zelvara::cli::Request>(parsed);
+    const char separator = request.decimalSeparator.value_or(regionalDecimalSeparator());
+
+    const zelvara::cli::Report report = zelvara::cli::settleRequest(request, separator);
+    const std::string out = arguments.json ? zelvara::cli::formatJson(report) : zelvara::cli::formatTable(report);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        complain(std::string("cannot write the output: ") + std::strerror(errno));
+        return UsageError;
+    }
+    return zelvara::cli::exitStatus(report);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    try {
+        return run(std::vector<std::string_view>(argv + 1, argv + argc));
+    } catch (const std::exception &error) {
+        complain(std::string("unexpected failure: ") + error.what());
+    } catch (...) {
+        complain("unexpected failure");
+    }
+    return UsageError;
+}

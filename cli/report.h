@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "cli/request.h"
+#include "engine/result_format.h"
+#include "engine/settlement.h"
+
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelvara::cli {
+
+// Everything one run shows: a message, or the dialog that opened with its proposal and what the answer
+// wrote, and the results when there are any.
+struct Report
+{
+    int players = 4;
+    std::array<std::string, engine::MaxPlayers> names;
+    std::optional<std::string> message;
+    std::optional<engine::CorrectionDialog> dialog;
+    std::optional<std::array<std::string, 2>> proposal;
+    // Control name -> new text, present once an answer has been applied (empty after "Отмена").
+    std::optional<std::map<std::string, std::string>> fields;
+    std::vector<engine::ShownResult> results;
+};
+
+// Settles the request's sheet as the window would on "Рассчитать", then presses the answer's button if
+// a correction dialog opens. decimalSeparator is the one in force (',' or '.').
+Report settleRequest(const Request &request, char decimalSeparator);
+
+// 0 results shown, 1 a validation message, 3 a dialog opened and no answer was given.
+int exitStatus(const Report &report);
+
+// The report as JSON (UTF-8, unescaped), ending in a newline.
+std::string formatJson(const Report &report);
+
+// The report as text for a person: the message, or the dialog and proposal, the fields written and a
+// table of names and results.
+std::string formatTable(const Report &report);
+
+} // namespace zelvara::cli
