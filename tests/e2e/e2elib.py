@@ -15,7 +15,10 @@ import tempfile
 import time
 import unittest
 
-import pyatspi
+import warnings
+
+warnings.filterwarnings("ignore", category=DeprecationWarning)
+import pyatspi  # noqa: E402  (after the filter: its deprecated calls would flood the log)
 
 MAIN_CAPTION = "Zelvara - программа для расчета пули в преферансе"
 CLIENT_WIDTH = 511
@@ -121,12 +124,10 @@ def visible_windows(caption=None, pid=None):
     cmd = ["xdotool", "search", "--onlyvisible"]
     if pid is not None:
         cmd += ["--pid", str(pid)]
-    cmd += ["--name", "." if caption is None else "^" + escape_regex(caption) + "$"]
-    return [int(w) for w in run(cmd).split()]
-
-
-def escape_regex(text):
-    return "".join("\\" + c if c in ".^$*+?()[]{}|\\" else c for c in text)
+    cmd += ["--name", "."]
+    windows = [int(w) for w in run(cmd).split()]
+    # xdotool's own name match is unreliable with Cyrillic captions: compare the UTF-8 caption exactly.
+    return [w for w in windows if caption is None or caption_of(w) == caption]
 
 
 def wait_window(caption, pid=None, timeout=15.0):
