@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Start-up: one copy per user and display, the application title, the windows created once in order,
+// the event loop.
+
+#include "app/main_window.h"
+#include "platform/desktop.h"
+#include "platform/single_copy.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // Screen readers find the program by this name; the window captions stay as they are written.
+    QApplication::setApplicationName(zelvara::platform::applicationTitle());
+
+    // A running copy comes forward and this one ends before it creates a window or reads a setting.
+    zelvara::platform::SingleCopy singleCopy(zelvara::platform::SingleCopy::defaultServerName());
+    if (singleCopy.claim() == zelvara::platform::SingleCopy::Claim::HandedOver)
+        return 0;
+
+    // The toolkit's own texts (a text field's context menu) in Russian, as the rest of the program.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(u"qtbase_ru"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    zelvara::platform::SystemDesktop desktop;
+
+    zelvara::app::TZelvara mainWindow(desktop);
+    QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::showRequested, &mainWindow,
+                     &zelvara::app::TZelvara::bringToFront);
+    // The About window is created here, after the main window, and connected to aboutRequested.
+    // The correction-by-lot and confirmed-correction dialogs follow it, connected to correctionRequested.
+    mainWindow.show();
+
+    return QApplication::exec();
+}

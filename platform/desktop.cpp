@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/desktop.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace zelvara::platform {
+
+QString applicationTitle()
+{
+    return u"Zelvara"_s;
+}
+
+char separatorOf(const QString &decimalPoint)
+{
+    return decimalPoint == u","_s ? ',' : '.';
+}
+
+void SystemDesktop::beep()
+{
+    QApplication::beep();
+}
+
+void SystemDesktop::showMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(applicationTitle());
+    box.setIcon(QMessageBox::NoIcon);
+    box.setText(text);
+    QPushButton *ok = box.addButton(QMessageBox::Ok);
+    // Qt's Russian catalogue renames the standard button; the program's box keeps its own "OK".
+    ok->setText(u"OK"_s);
+    box.setDefaultButton(ok);
+    box.exec();
+}
+
+void SystemDesktop::openDocument(const QString &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool SystemDesktop::fileExists(const QString &path) const
+{
+    return QFileInfo::exists(path);
+}
+
+QString SystemDesktop::programFolder() const
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+char SystemDesktop::decimalSeparator() const
+{
+    return separatorOf(QLocale::system().decimalPoint());
+}
+
+int SystemDesktop::textWidth(const QString &text, const QFont &font) const
+{
+    return QFontMetrics(font).horizontalAdvance(text);
+}
+
+} // namespace zelvara::platform

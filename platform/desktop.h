@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the windows need from the desktop and the operating system, behind one interface so that the
+// widget tests can record beeps and messages instead of sounding and showing them.
+
+#include <QString>
+
+class QFont;
+class QWidget;
+
+namespace zelvara::platform {
+
+class Desktop
+{
+public:
+    virtual ~Desktop() = default;
+
+    // The system's default sound; returns at once.
+    virtual void beep() = 0;
+    // A modal box captioned with the application title and one "OK" button; returns when it is closed.
+    virtual void showMessage(QWidget *parent, const QString &text) = 0;
+    // Hands the file to the desktop shell to open with its associated application; the answer is not used.
+    virtual void openDocument(const QString &path) = 0;
+    virtual bool fileExists(const QString &path) const = 0;
+    // The folder of the running executable, without a trailing slash.
+    virtual QString programFolder() const = 0;
+    // The user's regional decimal separator: ',' or '.'.
+    virtual char decimalSeparator() const = 0;
+    // The width in pixels of `text` drawn in `font`.
+    virtual int textWidth(const QString &text, const QFont &font) const = 0;
+};
+
+// The real desktop, through Qt.
+class SystemDesktop final : public Desktop
+{
+public:
+    void beep() override;
+    void showMessage(QWidget *parent, const QString &text) override;
+    void openDocument(const QString &path) override;
+    bool fileExists(const QString &path) const override;
+    QString programFolder() const override;
+    char decimalSeparator() const override;
+    int textWidth(const QString &text, const QFont &font) const override;
+};
+
+// The separator of a locale's decimal point text; anything other than a comma counts as a point, the
+// only other form the sheet's numbers know.
+char separatorOf(const QString &decimalPoint);
+
+// The caption of every message box the program shows.
+QString applicationTitle();
+
+} // namespace zelvara::platform

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Only one copy of the program runs per user and display. The first copy listens on a local socket;
+// a later start connects to it, asks it to show its window and ends without touching anything.
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace zelvara::platform {
+
+class SingleCopy : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SingleCopy(QString serverName, QObject *parent = nullptr);
+    ~SingleCopy() override;
+
+    // "zelvara-<uid>-<display>": one name per user and per display, made of file-name-safe characters.
+    static QString defaultServerName();
+    // The part of a display name ($DISPLAY or $WAYLAND_DISPLAY) that may go into a socket name.
+    static QString sanitizedDisplay(const QString &display);
+
+    enum class Claim {
+        First,      // this copy now listens: it is the running copy
+        HandedOver, // a running copy was told to show itself: end this one
+        Failed,     // neither listening nor reaching a copy worked; run anyway
+    };
+
+    // Settles whether this is the first copy. Two copies claiming at the same moment are serialised by
+    // a lock file, so exactly one becomes First; a socket left behind by a crashed copy is replaced.
+    Claim claim();
+
+    QString serverName() const { return m_serverName; }
+
+signals:
+    // A later start asked the running copy to come forward.
+    void showRequested();
+
+private:
+    bool askRunningCopyToShow();
+    bool listen();
+    void onNewConnection();
+
+    QString m_serverName;
+    QLocalServer *m_server = nullptr;
+};
+
+} // namespace zelvara::platform
