@@ -1,0 +1,369 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A whole press of "Рассчитать" on a sheet built from the fuzz bytes, then the player's answer to the
+// dialog if one opens. Beyond "no crash", every run checks what a player would notice: results that do
+// not add up to zero, a shown text that is not the value it claims, a dialog where none belongs, a message
+// the program does not have, and a corrected sheet that asks for a correction again.
+
+#include "correction/correction.h"
+#include "engine/extended.h"
+#include "engine/field_reading.h"
+#include "engine/result_format.h"
+#include "engine/settlement.h"
+#include "engine/sheet.h"
+#include "engine/validation.h"
+#include "tests/fuzz/fuzz_input.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace {
+
+namespace engine = zelvara::engine;
+namespace correction = zelvara::correction;
+using engine::Extended;
+using zelvara::fuzz::check;
+using zelvara::fuzz::FuzzInput;
+using zelvara::fuzz::printable;
+
+struct FuzzSheet
+{
+    engine::SheetTexts texts;
+    engine::Options options;
+    char separator = ',';
+    // Every field holds no more than the window lets a player type (5 characters, 6 for whists).
+    bool typeable = true;
+};
+
+std::string integerText(FuzzInput &in, std::size_t limit, bool &typeable)
+{
+    std::string text;
+    switch (in.choose(8)) {
+    case 0:
+    case 1:
+        break; // an untouched field
+    case 2:
+    case 3:
+    case 4:
+        text = std::to_string(static_cast<int>(in.word() % 200000U) - 100000);
+        break;
+    case 5:
+        text = std::to_string(static_cast<int>(in.byte()) - 20);
+        break;
+    case 6: {
+        static constexpr const char *Prefixes[] = {"$", "x", "0x", " ", "-"};
+        text = std::string(Prefixes[in.choose(5)]) + std::to_string(in.byte());
+        break;
+    }
+    default:
+        text = in.rawText(12);
+        break;
+    }
+    if (text.size() > limit) {
+        typeable = false;
+    }
+    return text;
+}
+
+std::string whistValueText(FuzzInput &in, char separator, bool &typeable)
+{
+    std::string text;
+    switch (in.choose(6)) {
+    case 0:
+        text = "1";
+        break;
+    case 1:
+    case 2: {
+        text = std::to_string(in.byte() % 100U);
+        const auto hundredths = in.byte() % 100U;
+        text += separator;
+        text += std::to_string(hundredths / 10) + std::to_string(hundredths % 10);
+        break;
+    }
+    case 3: {
+        static constexpr const char *Values[] = {"0",    "-1", "3",   "0#03",  "0#5",  "0#1",
+                                                 "0#01", "2",  "1E3", "1E999", "-2#5", "99999"};
+        text = Values[in.choose(12)];
+        for (char &c : text) {
+            c = c == '#' ? separator : c;
+        }
+        break;
+    }
+    case 4:
+        text = std::to_string(in.word() % 100000U);
+        break;
+    default:
+        text = in.rawText(8);
+        break;
+    }
+    if (text.size() > 5) {
+        typeable = false;
+    }
+    return text;
+}
+
+FuzzSheet buildSheet(FuzzInput &in)
+{
+    FuzzSheet sheet;
+    const int players = engine::MinPlayers + in.choose(3);
+    sheet.separator = in.flag() ? ',' : '.';
+    sheet.options.gameType = in.flag() ? engine::GameType::Leningrad : engine::GameType::Sochi;
+    sheet.options.heapDivision = static_cast<engine::HeapDivision>(in.choose(3));
+    if (players == 2 && sheet.options.heapDivision == engine::HeapDivision::OnNPlayersMinus1) {
+        // The window never offers this choice to two players.
+        sheet.options.heapDivision = engine::HeapDivision::Nondivisible;
+    }
+    sheet.texts = engine::SheetTexts::withDesignTexts(players);
+    sheet.texts.whistValue = whistValueText(in, sheet.separator, sheet.typeable);
+    for (int i = 0; i < players; ++i) {
+        const auto p = static_cast<std::size_t>(i);
+        switch (in.choose(8)) {
+        case 0:
+            sheet.texts.names[p] = in.rawText(6);
+            break;
+        case 1:
+            sheet.texts.names[p] = sheet.texts.names[0];
+            break;
+        default:
+            break; // the seat's own name
+        }
+        sheet.texts.pools[p] = integerText(in, 5, sheet.typeable);
+        sheet.texts.heaps[p] = integerText(in, 5, sheet.typeable);
+        for (int j = 0; j < players; ++j) {
+            if (j != i) {
+                sheet.texts.whists[p][static_cast<std::size_t>(j)] = integerText(in, 6, sheet.typeable);
+            }
+        }
+    }
+    return sheet;
+}
+
+std::string describe(const FuzzSheet &sheet)
+{
+    static constexpr const char *Divisions[] = {"OnNPlayers", "OnNPlayersMinus1", "Nondivisible"};
+    std::string out = std::to_string(sheet.texts.players) + " players, " +
+                      (sheet.options.gameType == engine::GameType::Sochi ? "Sochi, " : "Leningrad, ") +
+                      Divisions[static_cast<int>(sheet.options.heapDivision)] + ", separator '" + sheet.separator +
+                      "', whist value \"" + printable(sheet.texts.whistValue) + "\"";
+    for (int i = 0; i < sheet.texts.players; ++i) {
+        const auto p = static_cast<std::size_t>(i);
+        out += "\nP" + std::to_string(i + 1) + " name \"" + printable(sheet.texts.names[p]) + "\" pool \"" +
+               printable(sheet.texts.pools[p]) + "\" heap \"" + printable(sheet.texts.heaps[p]) + "\" whists";
+        for (int j = 0; j < sheet.texts.players; ++j) {
+            if (j != i) {
+                out += " \"" + printable(sheet.texts.whists[p][static_cast<std::size_t>(j)]) + "\"";
+            }
+        }
+    }
+    return out;
+}
+
+// Sheets the window lets a player type have small numbers; the bound leaves the products with the whist
+// value far from the edge of the extended range, so results must be finite there.
+bool moderate(const FuzzSheet &sheet)
+{
+    const auto v = engine::readReal(sheet.texts.whistValue, sheet.separator);
+    return sheet.typeable && v && std::fabs(*v) <= 1e4000L;
+}
+
+// A bound on the magnitude of the sums behind the results (shifts of the heaps included), so that the
+// rounding noise allowed in a sum of results stays far below one whist.
+Extended scaleOf(const engine::SheetValues &values)
+{
+    Extended scale = 1;
+    for (int i = 0; i < values.players; ++i) {
+        const auto p = static_cast<std::size_t>(i);
+        scale += 100 * (std::fabs(static_cast<Extended>(values.heaps[p])) +
+                        2 * std::fabs(static_cast<Extended>(values.pools[p])));
+        for (int j = 0; j < values.players; ++j) {
+            scale += 2 * std::fabs(static_cast<Extended>(values.whists[p][static_cast<std::size_t>(j)]));
+        }
+    }
+    return scale * std::fabs(values.whistValue);
+}
+
+// A shown result reads back, without its "+", to the value it shows (to 15 digits when `exact` is given).
+Extended readShown(const engine::ShownResult &shown, char separator)
+{
+    std::string_view text = shown.text;
+    check(!text.empty(), "a result text is never empty");
+    if (text.front() == '+') {
+        text.remove_prefix(1);
+        check(!text.empty() && text.front() != '-' && text.front() != '+', "a plus sign stands before a number",
+              shown.text);
+    }
+    const auto value = engine::readReal(text, separator);
+    check(value.has_value(), "a shown result reads back as a number", shown.text);
+    return *value;
+}
+
+void checkShownResults(const engine::Results &results, char separator)
+{
+    const auto shown = engine::showResults(results, separator);
+    check(static_cast<int>(shown.size()) == results.players, "one shown result per player");
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const Extended exact = results.values[i];
+        const Extended reread = readShown(shown[i], separator);
+        check(zelvara::fuzz::agreeTo15Digits(reread, exact), "a shown result is the value it shows",
+              shown[i].text + " vs " + zelvara::fuzz::fullDigits(exact));
+        check((shown[i].text.front() == '+') == (exact > 0), "a plus sign marks exactly the gains", shown[i].text);
+        check((shown[i].tone == engine::Tone::Loss) == (exact < 0), "red marks exactly the losses", shown[i].text);
+    }
+}
+
+void checkSumsToZero(const engine::Results &results, const engine::SheetValues &values, std::string_view what)
+{
+    Extended sum = 0;
+    for (int i = 0; i < results.players; ++i) {
+        sum += results.values[static_cast<std::size_t>(i)];
+    }
+    const Extended tolerance = scaleOf(values) * 1e-15L;
+    check(std::fabs(sum) <= tolerance, what, zelvara::fuzz::fullDigits(sum));
+}
+
+// The texts of a dialog's answer read back as numbers, and add up to zero within the rounding to hundredths.
+void checkAnswer(const correction::CorrectionOutcome &outcome, const FuzzSheet &sheet,
+                 const engine::SheetValues &values)
+{
+    check(static_cast<int>(outcome.results.size()) == sheet.texts.players, "a dialog shows one result per player");
+    Extended sum = 0;
+    Extended magnitude = 0;
+    std::string texts;
+    for (const auto &shown : outcome.results) {
+        const Extended value = readShown(shown, sheet.separator);
+        sum += value;
+        magnitude += std::fabs(value);
+        texts += shown.text + " ";
+    }
+    // Each text keeps 15 digits and, where the dialog rounds, hundredths.
+    const Extended tolerance =
+        scaleOf(values) * 1e-15L + magnitude * 1e-14L + 0.0051L * static_cast<Extended>(sheet.texts.players);
+    check(std::fabs(sum) <= tolerance, "a dialog's results add up to zero",
+          texts + "sum " + zelvara::fuzz::fullDigits(sum) + " tolerance " + zelvara::fuzz::fullDigits(tolerance));
+}
+
+// After "OK" the corrected sheet divides evenly: "Рассчитать" on it settles without a dialog.
+void checkCorrectedSheetSettles(const correction::CorrectionOutcome &outcome, const FuzzSheet &sheet)
+{
+    check(!outcome.writes.empty(), "a correction writes into the sheet");
+    const auto corrected = correction::applyWrites(sheet.texts, outcome.writes);
+    for (const auto &write : outcome.writes) {
+        check(engine::readInteger(write.text).has_value(), "a written field holds a plain integer", write.text);
+    }
+    const auto again = engine::settle(corrected, sheet.options, sheet.separator);
+    check(!std::holds_alternative<engine::CorrectionDialog>(again), "a corrected sheet needs no second correction");
+    if (sheet.typeable) {
+        check(std::holds_alternative<engine::Results>(again), "a corrected typeable sheet settles");
+    }
+}
+
+bool knownMessage(const std::string &message)
+{
+    for (const char *known : {engine::WhistValueMessage, engine::NamesMissingMessage, engine::NamesEqualMessage,
+                              engine::IntegerMessage, engine::TooLargeMessage}) {
+        if (message == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void answerLotDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::SheetValues &values)
+{
+    const auto gameType = sheet.options.gameType;
+    if (in.flag()) {
+        const int drawn = 1 + in.choose(sheet.texts.players);
+        zelvara::fuzz::inputDescription() += "\nanswer: OK, player " + std::to_string(drawn);
+        const auto outcome = correction::acceptLotCorrection(sheet.texts, gameType, drawn, sheet.separator);
+        checkAnswer(outcome, sheet, values);
+        checkCorrectedSheetSettles(outcome, sheet);
+        // "OK" shows what "Рассчитать" then shows for the corrected sheet.
+        const auto again =
+            engine::settle(correction::applyWrites(sheet.texts, outcome.writes), sheet.options, sheet.separator);
+        if (const auto *results = std::get_if<engine::Results>(&again)) {
+            const auto shown = engine::showResults(*results, sheet.separator);
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                check(shown[i].text == outcome.results[i].text, "\"OK\" shows the corrected sheet's results",
+                      shown[i].text + " vs " + outcome.results[i].text);
+            }
+        }
+    } else {
+        zelvara::fuzz::inputDescription() += "\nanswer: Cancel";
+        checkAnswer(correction::declineLotCorrection(sheet.texts, gameType, sheet.separator), sheet, values);
+    }
+}
+
+void answerConfirmDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::SheetValues &values)
+{
+    const auto gameType = sheet.options.gameType;
+    const auto proposal = correction::proposeConfirmedCorrection(sheet.texts, gameType, sheet.separator);
+    int corrected = 0;
+    for (const int a : proposal.heapCorrections) {
+        check(a >= -1 && a <= 1, "a heap moves by one point at most");
+        corrected += a != 0 ? 1 : 0;
+    }
+    check(corrected == 1 || corrected == 2, "one or two heaps are corrected");
+    check(proposal.commonShift >= -1 && proposal.commonShift <= 1, "the common shift is one point at most");
+    check(!proposal.line1.empty(), "the proposal is put in words");
+    if (in.flag()) {
+        const auto outcome = correction::acceptConfirmedCorrection(sheet.texts, gameType, proposal, sheet.separator);
+        zelvara::fuzz::inputDescription() += "\nanswer: OK";
+        checkAnswer(outcome, sheet, values);
+        checkCorrectedSheetSettles(outcome, sheet);
+    } else {
+        zelvara::fuzz::inputDescription() += "\nanswer: Cancel";
+        checkAnswer(correction::declineConfirmedCorrection(sheet.texts, gameType, sheet.separator), sheet, values);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    FuzzInput in(data, size);
+    const FuzzSheet sheet = buildSheet(in);
+    zelvara::fuzz::inputDescription() = describe(sheet);
+    const auto outcome = engine::settle(sheet.texts, sheet.options, sheet.separator);
+
+    if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
+        check(knownMessage(failure->message), "a message is one of the program's", failure->message);
+        check(std::holds_alternative<engine::ValidationFailure>(engine::validateSheet(sheet.texts, sheet.separator)) ||
+                  failure->message == engine::TooLargeMessage,
+              "the settlement refuses only what the checks refuse");
+        return 0;
+    }
+
+    const auto checked = engine::validateSheet(sheet.texts, sheet.separator);
+    check(std::holds_alternative<engine::SheetValues>(checked), "a settled sheet passes the checks");
+    const auto &values = std::get<engine::SheetValues>(checked);
+
+    if (const auto *results = std::get_if<engine::Results>(&outcome)) {
+        check(results->players == sheet.texts.players, "one result per player");
+        if (moderate(sheet)) {
+            for (int i = 0; i < results->players; ++i) {
+                check(std::isfinite(results->values[static_cast<std::size_t>(i)]), "a result is finite");
+            }
+        }
+        checkSumsToZero(*results, values, "the results add up to zero");
+        checkShownResults(*results, sheet.separator);
+        return 0;
+    }
+
+    const auto dialog = std::get<engine::CorrectionDialog>(outcome);
+    const int players = sheet.texts.players;
+    const auto division = sheet.options.heapDivision;
+    if (dialog == engine::CorrectionDialog::ChoiceOfPlayer) {
+        check(players >= 3 && division == engine::HeapDivision::OnNPlayers,
+              "the lot opens only for three or four players dividing among all");
+        answerLotDialog(in, sheet, values);
+    } else {
+        check(players == 4 && division == engine::HeapDivision::OnNPlayersMinus1,
+              "the confirmation opens only for four players dividing among three");
+        answerConfirmDialog(in, sheet, values);
+    }
+    return 0;
+}
