@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <cstdint>
+#include <optional>
 
 namespace zelvara::testing {
 
@@ -61,6 +62,13 @@ inline QString describe(const std::vector<ShownResult> &results)
         parts << QString::fromStdString(result.text) + (result.tone == Tone::Loss ? QStringLiteral("r") : QString());
     }
     return parts.join(u' ');
+}
+
+// The dialog a settlement opens, if it opens one.
+inline std::optional<CorrectionDialog> dialogOf(const SettlementOutcome &outcome)
+{
+    const auto *dialog = std::get_if<CorrectionDialog>(&outcome);
+    return dialog ? std::optional(*dialog) : std::nullopt;
 }
 
 // A small deterministic generator: the same sheets on every run and every machine.
@@ -114,14 +122,15 @@ public:
         std::int64_t whistHundredths = 0;
     };
 
-    Case next(char separator)
+    // A sheet of `players` (any count when 0) under `division` (any when not given).
+    Case next(char separator, int players = 0, std::optional<HeapDivision> division = {})
     {
         static constexpr std::array<std::int64_t, 12> Prices{1, 2, 3, 5, 10, 25, 33, 50, 100, 150, 300, 1234};
         Case c;
-        const int players = static_cast<int>(between(2, 4));
+        players = players == 0 ? static_cast<int>(between(2, 4)) : players;
         c.sheet = SheetTexts::withDesignTexts(players);
         c.options.gameType = between(0, 1) == 0 ? GameType::Sochi : GameType::Leningrad;
-        c.options.heapDivision = static_cast<HeapDivision>(between(0, 2));
+        c.options.heapDivision = division ? *division : static_cast<HeapDivision>(between(0, 2));
         if (players == 2 && c.options.heapDivision == HeapDivision::OnNPlayersMinus1) {
             c.options.heapDivision = HeapDivision::Nondivisible;
         }
