@@ -55,6 +55,7 @@ void AnswerDialog::centreOver(QWidget *window)
     if (window == nullptr) {
         return;
     }
+    m_owner = window;
     const QPoint middle = window->geometry().center();
     move(middle.x() - width() / 2, middle.y() - height() / 2);
 
@@ -78,9 +79,9 @@ bool AnswerDialog::event(QEvent *event)
 
 void AnswerDialog::closeEvent(QCloseEvent *event)
 {
-    // Refusing the window manager keeps the main window from being left disabled behind a hidden
-    // dialog; the program's own closes at the end of the run go through.
-    if (event->spontaneous()) {
+    // While the window it stands over is up, only the two buttons may end the dialog, since only they
+    // enable that window again. Once the main window has closed, the run is ending and so may the dialog.
+    if (isVisible() && m_owner != nullptr && m_owner->isVisible()) {
         event->ignore();
     } else {
         event->accept();

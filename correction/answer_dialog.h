@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 class QPushButton;
 
@@ -10,7 +11,7 @@ namespace zelvara::correction {
 // What the two correction dialogs share: a fixed-size window with a title and no close box, shown
 // without a modal loop while the main window is disabled. Such a window may only end through its two
 // buttons, since only they enable the main window again: a close request from the window manager and
-// Escape are refused. A close the program itself asks for (the application ending) is allowed.
+// Escape are refused while the main window is up; when the main window closes, the run ends with them.
 class AnswerDialog : public QDialog
 {
     Q_OBJECT
@@ -38,6 +39,7 @@ protected:
 
 private:
     QPushButton *m_ok = nullptr;
+    QPointer<QWidget> m_owner;
 };
 
 } // namespace zelvara::correction

@@ -28,8 +28,10 @@ TChoiceOfPlayer::TChoiceOfPlayer(QWidget *parent) : AnswerDialog(parent), ui(std
     QFont caption = font();
     caption.setBold(true);
     ui->ChooseAPlayer->setFont(caption);
+    QFont regular = font();
+    regular.setBold(false);
     for (QRadioButton *seat : {ui->Player1, ui->Player2, ui->Player3, ui->Player4}) {
-        seat->setFont(font());
+        seat->setFont(regular);
     }
     ui->Player1->setChecked(true);
     setTabOrder(ui->Cancel, ui->Player1);

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/correction_controller.h"
+
+#include "app/main_window.h"
+#include "correction/choice_of_player_dialog.h"
+#include "correction/confirm_of_change_dialog.h"
+#include "platform/desktop.h"
+
+#include <QStringList>
+
+#include <utility>
+
+namespace zelvara::app {
+
+namespace {
+
+// Only the confirmed correction is offered with four players on "На N игроков — 1"; the lot serves
+// whichever of four or three players is in use.
+constexpr int ConfirmedCorrectionPlayers = 4;
+
+} // namespace
+
+CorrectionController::CorrectionController(TZelvara &mainWindow, correction::TChoiceOfPlayer &choiceOfPlayer,
+                                           correction::TConfirmOfChange &confirmOfChange, platform::Desktop &desktop,
+                                           QObject *parent)
+    : QObject(parent), m_mainWindow(mainWindow), m_choiceOfPlayer(choiceOfPlayer), m_confirmOfChange(confirmOfChange),
+      m_desktop(desktop)
+{
+    connect(&m_mainWindow, &TZelvara::correctionRequested, this, &CorrectionController::open);
+
+    connect(&m_choiceOfPlayer, &correction::AnswerDialog::activated, this, &CorrectionController::fillChoiceOfPlayer);
+    connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::playerChosen, this, &CorrectionController::lotAccepted);
+    connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::declined, this, &CorrectionController::lotDeclined);
+
+    connect(&m_confirmOfChange, &correction::AnswerDialog::activated, this, &CorrectionController::fillConfirmOfChange);
+    connect(&m_confirmOfChange, &correction::TConfirmOfChange::confirmed, this,
+            &CorrectionController::confirmedAccepted);
+    connect(&m_confirmOfChange, &correction::TConfirmOfChange::declined, this,
+            &CorrectionController::confirmedDeclined);
+}
+
+void CorrectionController::open(engine::CorrectionDialog which)
+{
+    // Filled before it is first drawn; every later activation fills it again from the same sheet.
+    if (which == engine::CorrectionDialog::ChoiceOfPlayer) {
+        fillChoiceOfPlayer();
+        showOverMainWindow(m_choiceOfPlayer);
+    } else {
+        fillConfirmOfChange();
+        showOverMainWindow(m_confirmOfChange);
+    }
+    m_mainWindow.setEnabled(false);
+}
+
+void CorrectionController::showOverMainWindow(correction::AnswerDialog &dialog)
+{
+    dialog.centreOver(&m_mainWindow);
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
+
+void CorrectionController::releaseMainWindow()
+{
+    m_mainWindow.setEnabled(true);
+    m_mainWindow.activateWindow();
+}
+
+void CorrectionController::fillChoiceOfPlayer()
+{
+    const engine::SheetTexts sheet = m_mainWindow.sheetTexts(m_mainWindow.selectedPlayers());
+    QStringList names;
+    for (int i = 0; i < sheet.players; ++i) {
+        names.append(QString::fromStdString(sheet.names[static_cast<std::size_t>(i)]));
+    }
+    m_choiceOfPlayer.setPlayers(names);
+}
+
+void CorrectionController::lotAccepted(int drawnPlayer)
+{
+    releaseMainWindow();
+    const int players = m_mainWindow.selectedPlayers();
+    apply(players, correction::acceptLotCorrection(m_mainWindow.sheetTexts(players), m_mainWindow.options().gameType,
+                                                   drawnPlayer, m_desktop.decimalSeparator()));
+}
+
+void CorrectionController::lotDeclined()
+{
+    releaseMainWindow();
+    const int players = m_mainWindow.selectedPlayers();
+    apply(players, correction::declineLotCorrection(m_mainWindow.sheetTexts(players), m_mainWindow.options().gameType,
+                                                    m_desktop.decimalSeparator()));
+}
+
+void CorrectionController::fillConfirmOfChange()
+{
+    m_proposal = correction::proposeConfirmedCorrection(m_mainWindow.sheetTexts(ConfirmedCorrectionPlayers),
+                                                        m_mainWindow.options().gameType, m_desktop.decimalSeparator());
+    m_confirmOfChange.setProposal(QString::fromStdString(m_proposal.line1), QString::fromStdString(m_proposal.line2));
+}
+
+void CorrectionController::confirmedAccepted()
+{
+    releaseMainWindow();
+    const correction::Proposal proposal = std::exchange(m_proposal, correction::Proposal{});
+    apply(ConfirmedCorrectionPlayers, correction::acceptConfirmedCorrection(
+                                          m_mainWindow.sheetTexts(ConfirmedCorrectionPlayers),
+                                          m_mainWindow.options().gameType, proposal, m_desktop.decimalSeparator()));
+}
+
+void CorrectionController::confirmedDeclined()
+{
+    releaseMainWindow();
+    m_proposal = correction::Proposal{};
+    apply(ConfirmedCorrectionPlayers,
+          correction::declineConfirmedCorrection(m_mainWindow.sheetTexts(ConfirmedCorrectionPlayers),
+                                                 m_mainWindow.options().gameType, m_desktop.decimalSeparator()));
+}
+
+void CorrectionController::apply(int players, const correction::CorrectionOutcome &outcome)
+{
+    if (!outcome.writes.empty()) {
+        m_mainWindow.writeFields(players, outcome.writes);
+    }
+    m_mainWindow.showResults(players, outcome.results);
+}
+
+} // namespace zelvara::app
