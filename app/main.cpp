@@ -2,7 +2,10 @@
 // Start-up: one copy per user and display, the application title, the windows created once in order,
 // the event loop.
 
+#include "app/correction_controller.h"
 #include "app/main_window.h"
+#include "correction/choice_of_player_dialog.h"
+#include "correction/confirm_of_change_dialog.h"
 #include "platform/desktop.h"
 #include "platform/single_copy.h"
 
@@ -34,7 +37,11 @@ int main(int argc, char *argv[])
     QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::showRequested, &mainWindow,
                      &zelvara::app::TZelvara::bringToFront);
     // The About window is created here, after the main window, and connected to aboutRequested.
-    // The correction-by-lot and confirmed-correction dialogs follow it, connected to correctionRequested.
+    // The correction-by-lot and confirmed-correction dialogs follow it; the controller opens them when a
+    // settlement asks and applies their answers.
+    zelvara::correction::TChoiceOfPlayer choiceOfPlayer;
+    zelvara::correction::TConfirmOfChange confirmOfChange;
+    zelvara::app::CorrectionController corrections(mainWindow, choiceOfPlayer, confirmOfChange, desktop);
     mainWindow.show();
 
     return QApplication::exec();
