@@ -1,0 +1,90 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The two correction dialogs on a real desktop: a sheet that needs each one, answered from the keyboard
+(Enter presses OK), the corrected sheet and its results read back; and a close request from the window
+manager that must never leave the main window disabled behind a hidden dialog."""
+
+import time
+
+import e2elib as e
+
+# The first worked example with West's heap one higher: an odd heap sum that a whist of 1 cannot split.
+ODD_HEAP = {
+    "Гора игрока Запад": "21", "Гора игрока Север": "4", "Гора игрока Восток": "12", "Гора игрока Юг": "0",
+    "Пуля игрока Запад": "10", "Пуля игрока Север": "8", "Пуля игрока Восток": "6", "Пуля игрока Юг": "10",
+    "Висты Запада на Севера": "20", "Висты Севера на Запада": "4", "Висты Востока на Юга": "6",
+    "Висты Юга на Запада": "2", "Цена виста": "1",
+}
+# Heap divided on three with residues 1, 2, 1, 1: the program proposes to take a point off North's heap.
+UNEVEN_RESIDUES = {"Гора игрока Запад": "4", "Гора игрока Север": "2", "Гора игрока Восток": "7",
+                   "Гора игрока Юг": "10", "Цена виста": "1"}
+
+
+class CorrectionTest(e.ProgramTestCase):
+    def open(self):
+        program = self.start(e.private_program_folder(self.binary))
+        wid = e.wait_window(e.MAIN_CAPTION, program.pid)
+        return program, wid, e.application(program.pid)
+
+    def settle_into_dialog(self, program, app, sheet, caption):
+        for name, text in sheet.items():
+            e.fill(e.find(app, name), text)
+        e.click(e.find(app, "Рассчитать"))
+        dialog = e.wait_window(caption, program.pid)
+        e.wait_for("the main window to be disabled", lambda: not e.is_enabled(e.find(app, "Рассчитать")))
+        e.wait_for("the dialog to take the keyboard", lambda: e.active_window() == dialog)
+        return dialog
+
+    def assertTexts(self, app, expected):
+        self.assertEqual({name: e.text_of(e.find(app, name)) for name in expected}, expected)
+
+    def test_lotDialog_enterAcceptsFirstPlayer_correctsAndSettles(self):
+        program, wid, app = self.open()
+        dialog = self.settle_into_dialog(program, app, ODD_HEAP, "Выбор игрока")
+        self.assertEqual(e.find_all(app, "Итог игрока Запад"), [], "results before the answer")
+        e.press("Return")
+        e.wait_for("the dialog to go", lambda: dialog not in e.visible_windows(pid=program.pid))
+        e.wait_for("the main window to be enabled", lambda: e.is_enabled(e.find(app, "Рассчитать")))
+        # West was drawn: a point on his heap, 3 whists from him on each of the others.
+        self.assertTexts(app, {"Гора игрока Запад": "22", "Висты Запада на Севера": "23",
+                               "Висты Запада на Востока": "3", "Висты Запада на Юга": "3"})
+        self.assertTexts(app, {"Итог игрока Запад": "-87", "Итог игрока Север": "+31",
+                               "Итог игрока Восток": "-47", "Итог игрока Юг": "+103"})
+        e.wait_for("the main window to be active", lambda: e.active_window() == wid)
+
+    def test_confirmDialog_enterAcceptsProposal_correctsAndSettles(self):
+        program, _, app = self.open()
+        e.click(e.find(app, "На N игроков — 1"))
+        e.wait_for("the option to be checked", lambda: e.is_checked(e.find(app, "На N игроков — 1")))
+        dialog = self.settle_into_dialog(program, app, UNEVEN_RESIDUES, "Zelvara")
+        e.find(app, "списать 1 очко с горы игрока Север.")
+        e.press("Return")
+        e.wait_for("the dialog to go", lambda: dialog not in e.visible_windows(pid=program.pid))
+        e.wait_for("the main window to be enabled", lambda: e.is_enabled(e.find(app, "Рассчитать")))
+        self.assertTexts(app, {"Гора игрока Север": "1", "Висты Запада на Севера": "3",
+                               "Висты Востока на Севера": "3", "Висты Юга на Севера": "3"})
+        self.assertTexts(app, {"Итог игрока Запад": "+23", "Итог игрока Север": "+51",
+                               "Итог игрока Восток": "-17", "Итог игрока Юг": "-57"})
+
+    def test_closeRequestToDialog_neverStrandsDisabledMainWindow(self):
+        program, _, app = self.open()
+        dialog = self.settle_into_dialog(program, app, ODD_HEAP, "Выбор игрока")
+        e.close_by_window_manager(dialog)
+        # Either the dialog stays and still takes its answer, or it goes and the main window comes back:
+        # watch long enough for the close request to have been handled either way.
+        deadline = time.monotonic() + 1.0
+        while time.monotonic() < deadline:
+            hidden = dialog not in e.visible_windows(pid=program.pid)
+            self.assertFalse(hidden and not e.is_enabled(e.find(app, "Рассчитать")),
+                             "dialog gone, main window left disabled")
+            time.sleep(0.05)
+        if dialog in e.visible_windows(pid=program.pid):
+            e.run(["xdotool", "windowactivate", "--sync", str(dialog)])
+            e.press("Return")
+            e.wait_for("the dialog to go", lambda: dialog not in e.visible_windows(pid=program.pid))
+        e.wait_for("the main window to be enabled", lambda: e.is_enabled(e.find(app, "Рассчитать")))
+        self.assertTrue(program.running())
+
+
+if __name__ == "__main__":
+    e.main()
