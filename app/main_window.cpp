@@ -3,10 +3,7 @@
 
 #include "app/sheet_layout.h"
 #include "platform/desktop.h"
-#if __has_include("platform/jpeg_image.h")
 #include "platform/jpeg_image.h"
-#define ZELVARA_HAVE_JPEG 1
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -47,16 +44,6 @@ constexpr const char *TypingLimitProperty = "typingLimit";
 QString caption()
 {
     return u"Zelvara - программа для расчета пули в преферансе"_s;
-}
-
-QPixmap picture(const QString &resourcePath)
-{
-#ifdef ZELVARA_HAVE_JPEG
-    return platform::loadJpeg(resourcePath);
-#else
-    Q_UNUSED(resourcePath);
-    return {};
-#endif
 }
 
 QFont windowFont()
@@ -136,13 +123,16 @@ TZelvara::TZelvara(platform::Desktop &desktop, QWidget *parent) : QMainWindow(pa
     client->setAutoFillBackground(true);
     QPalette silver = client->palette();
     silver.setColor(QPalette::Window, Silver);
+    // The toolkit's pale grey for disabled text vanishes on silver; a darker grey stays legible.
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        silver.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
     client->setPalette(silver);
     setCentralWidget(client);
 
     auto *banner = new QLabel(client);
     banner->setObjectName(u"Preference"_s);
     banner->setGeometry(0, 0, 510, 93);
-    banner->setPixmap(picture(u":/images/banner.jpg"_s));
+    banner->setPixmap(platform::loadJpeg(u":/images/banner.jpg"_s));
 
     buildMenu();
     buildOptions(client);
@@ -296,7 +286,7 @@ void TZelvara::buildSheet(Sheet &sheet, QWidget *client)
     sheet.picture = new QLabel(sheet.panel);
     sheet.picture->setObjectName(u"PoolFor"_s + QString::number(n));
     sheet.picture->setGeometry(8, 7, 363, 363);
-    sheet.picture->setPixmap(picture(u":/images/pool"_s + QString::number(n) + u".jpg"_s));
+    sheet.picture->setPixmap(platform::loadJpeg(u":/images/pool"_s + QString::number(n) + u".jpg"_s));
 
     auto *whistLabel = new QLabel(u"Вист ="_s, sheet.panel);
     whistLabel->setObjectName(u"WhistEqualToText"_s + suffix);
