@@ -6,6 +6,7 @@
 #include "correction/confirm_of_change_dialog.h"
 #include "platform/desktop.h"
 
+#include <QEvent>
 #include <QStringList>
 
 #include <utility>
@@ -27,6 +28,7 @@ CorrectionController::CorrectionController(TZelvara &mainWindow, correction::TCh
       m_desktop(desktop)
 {
     connect(&m_mainWindow, &TZelvara::correctionRequested, this, &CorrectionController::open);
+    m_mainWindow.installEventFilter(this);
 
     connect(&m_choiceOfPlayer, &correction::AnswerDialog::activated, this, &CorrectionController::fillChoiceOfPlayer);
     connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::playerChosen, this, &CorrectionController::lotAccepted);
@@ -58,6 +60,23 @@ void CorrectionController::showOverMainWindow(correction::AnswerDialog &dialog)
     dialog.show();
     dialog.raise();
     dialog.activateWindow();
+}
+
+bool CorrectionController::eventFilter(QObject *watched, QEvent *event)
+{
+    // The disabled main window brought to the front (a click on it, the window list) brings the open
+    // dialog back over it, even from a minimised state: the player always finds the way to its buttons.
+    if (watched == &m_mainWindow && event->type() == QEvent::WindowActivate) {
+        for (correction::AnswerDialog *dialog : {static_cast<correction::AnswerDialog *>(&m_choiceOfPlayer),
+                                                 static_cast<correction::AnswerDialog *>(&m_confirmOfChange)}) {
+            if (dialog->isVisible()) {
+                dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+                dialog->raise();
+                dialog->activateWindow();
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CorrectionController::releaseMainWindow()

@@ -36,6 +36,9 @@ public:
     // Shows the dialog without a modal loop, then disables the main window until a button is pressed.
     void open(engine::CorrectionDialog which);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showOverMainWindow(correction::AnswerDialog &dialog);
     // Gives the main window back to the player; every answer starts here.

@@ -450,6 +450,21 @@ private slots:
         QVERIFY(m_window->isEnabled());
     }
 
+    void dialogs_comeBackWhenTheDisabledMainWindowIsActivated()
+    {
+        prepareSheet(4, GameType::Sochi, HeapDivision::OnNPlayers, u"HeapOfP1For4=1"_s);
+        calculate();
+        expectOpen(m_choice.get());
+        m_choice->showMinimized();
+        QVERIFY(m_choice->isMinimized());
+
+        QEvent activation(QEvent::WindowActivate);
+        QApplication::sendEvent(m_window.get(), &activation);
+        QVERIFY(!m_choice->isMinimized());
+        QVERIFY(QTest::qWaitForWindowActive(m_choice.get()));
+        QVERIFY(!m_window->isEnabled());
+    }
+
     void dialogs_layout()
     {
         QCOMPARE(m_choice->size(), QSize(377, 376));
