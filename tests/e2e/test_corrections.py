@@ -4,6 +4,7 @@
 (Enter presses OK), the corrected sheet and its results read back; and a close request from the window
 manager that must never leave the main window disabled behind a hidden dialog."""
 
+import os
 import time
 
 import e2elib as e
@@ -42,6 +43,7 @@ class CorrectionTest(e.ProgramTestCase):
         program, wid, app = self.open()
         dialog = self.settle_into_dialog(program, app, ODD_HEAP, "Выбор игрока")
         self.assertEqual(e.find_all(app, "Итог игрока Запад"), [], "results before the answer")
+        e.screenshot(os.path.join(e.ARTIFACTS, "choice-of-player.png"), dialog)
         e.press("Return")
         e.wait_for("the dialog to go", lambda: dialog not in e.visible_windows(pid=program.pid))
         e.wait_for("the main window to be enabled", lambda: e.is_enabled(e.find(app, "Рассчитать")))
@@ -58,6 +60,7 @@ class CorrectionTest(e.ProgramTestCase):
         e.wait_for("the option to be checked", lambda: e.is_checked(e.find(app, "На N игроков — 1")))
         dialog = self.settle_into_dialog(program, app, UNEVEN_RESIDUES, "Zelvara")
         e.find(app, "списать 1 очко с горы игрока Север.")
+        e.screenshot(os.path.join(e.ARTIFACTS, "confirm-of-change.png"), dialog)
         e.press("Return")
         e.wait_for("the dialog to go", lambda: dialog not in e.visible_windows(pid=program.pid))
         e.wait_for("the main window to be enabled", lambda: e.is_enabled(e.find(app, "Рассчитать")))
