@@ -10,19 +10,6 @@ using namespace zelvara::engine;
 using namespace zelvara::correction;
 using namespace zelvara::testing;
 
-namespace {
-
-QString describeWrites(const std::vector<FieldWrite> &writes)
-{
-    QStringList parts;
-    for (const FieldWrite &write : writes) {
-        parts << QString::fromStdString(fieldName(write.field, 4) + "=" + write.text);
-    }
-    return parts.join(u' ');
-}
-
-} // namespace
-
 class ConfirmedCorrectionTest : public QObject
 {
     Q_OBJECT
@@ -55,60 +42,34 @@ void ConfirmedCorrectionTest::correction_proposesWritesAndRounds_data()
         QString declined;
     };
     const std::vector<Row> rows{
-        {"one heap loses a point", GameType::Sochi, u"HeapOfP1For4=1"_qs, u"списать 1 очко с горы игрока Запад.|"_qs,
-         u"HeapOfP1For4=0 HeapOfP2For4=0 HeapOfP3For4=0 HeapOfP4For4=0 WhistsOfP2ToP1For4=3 WhistsOfP3ToP1For4=3 "
-         u"WhistsOfP4ToP1For4=3"_qs,
-         u"-9r +3 +3 +3"_qs, u"-10r +3,33 +3,33 +3,33"_qs},
-        {"example sheet 4, 2, 7, 10", GameType::Sochi,
-         u"HeapOfP1For4=4;HeapOfP2For4=2;HeapOfP3For4=7;HeapOfP4For4=10"_qs, u"списать 1 очко с горы игрока Север.|"_qs,
-         u"HeapOfP1For4=4 HeapOfP2For4=1 HeapOfP3For4=7 HeapOfP4For4=10 WhistsOfP1ToP2For4=3 WhistsOfP3ToP2For4=3 "
-         u"WhistsOfP4ToP2For4=3"_qs,
-         u"+23 +51 -17r -57r"_qs, u"+23,33 +50 -16,67r -56,67r"_qs},
-        {"one gains and one loses", GameType::Sochi, u"HeapOfP1For4=5;HeapOfP2For4=7;HeapOfP3For4=9;HeapOfP4For4=12"_qs,
+        {"one heap loses a point", GameType::Sochi, u"H=1"_qs, u"списать 1 очко с горы игрока Запад.|"_qs,
+         u"H1=0 H2=0 H3=0 H4=0 W21=3 W31=3 W41=3"_qs, u"-9r +3 +3 +3"_qs, u"-10r +3,33 +3,33 +3,33"_qs},
+        {"example sheet 4, 2, 7, 10", GameType::Sochi, u"H=4/2/7/10"_qs, u"списать 1 очко с горы игрока Север.|"_qs,
+         u"H1=4 H2=1 H3=7 H4=10 W12=3 W32=3 W42=3"_qs, u"+23 +51 -17r -57r"_qs, u"+23,33 +50 -16,67r -56,67r"_qs},
+        {"one gains and one loses", GameType::Sochi, u"H=5/7/9/12"_qs,
          u"добавить 1 очко в гору игрока Запад и списать 1 очко с горы игрока|Север."_qs,
-         u"HeapOfP1For4=6 HeapOfP2For4=6 HeapOfP3For4=9 HeapOfP4For4=12 WhistsOfP1ToP2For4=6 WhistsOfP1ToP3For4=3 "
-         u"WhistsOfP1ToP4For4=3 WhistsOfP3ToP2For4=3 WhistsOfP4ToP2For4=3"_qs,
-         u"+42 +18 -10r -50r"_qs, u"+43,33 +16,67 -10r -50r"_qs},
-        {"one loses and one gains, custom names", GameType::Sochi,
-         u"HeapOfP1For4=7;HeapOfP2For4=5;HeapOfP3For4=9;HeapOfP4For4=12;NameOfP1For4=Аня;NameOfP2For4=Боря"_qs,
+         u"H1=6 H2=6 H3=9 H4=12 W12=6 W13=3 W14=3 W32=3 W42=3"_qs, u"+42 +18 -10r -50r"_qs,
+         u"+43,33 +16,67 -10r -50r"_qs},
+        {"one loses and one gains", GameType::Sochi, u"H=7/5/9/12;N1=Аня;N2=Боря"_qs,
          u"списать 1 очко с горы игрока Аня и добавить 1 очко в гору игрока|Боря."_qs,
-         u"HeapOfP1For4=6 HeapOfP2For4=6 HeapOfP3For4=9 HeapOfP4For4=12 WhistsOfP2ToP1For4=6 WhistsOfP2ToP3For4=3 "
-         u"WhistsOfP2ToP4For4=3 WhistsOfP3ToP1For4=3 WhistsOfP4ToP1For4=3"_qs,
-         u"+18 +42 -10r -50r"_qs, u"+16,67 +43,33 -10r -50r"_qs},
-        {"the odd one gains", GameType::Sochi, u"HeapOfP1For4=1;HeapOfP2For4=1;HeapOfP3For4=1"_qs,
-         u"добавить 1 очко в гору игрока Юг.|"_qs,
-         u"HeapOfP1For4=1 HeapOfP2For4=1 HeapOfP3For4=1 HeapOfP4For4=1 WhistsOfP4ToP1For4=3 WhistsOfP4ToP2For4=3 "
-         u"WhistsOfP4ToP3For4=3"_qs,
-         u"-3r -3r -3r +9"_qs, u"-3,33r -3,33r -3,33r +10"_qs},
-        {"a tie goes to the smaller residue", GameType::Sochi, u"PoolOfP1For4=2;PoolOfP2For4=2"_qs,
+         u"H1=6 H2=6 H3=9 H4=12 W21=6 W23=3 W24=3 W31=3 W41=3"_qs, u"+18 +42 -10r -50r"_qs,
+         u"+16,67 +43,33 -10r -50r"_qs},
+        {"the odd one gains", GameType::Sochi, u"H=1/1/1"_qs, u"добавить 1 очко в гору игрока Юг.|"_qs,
+         u"H1=1 H2=1 H3=1 H4=1 W41=3 W42=3 W43=3"_qs, u"-3r -3r -3r +9"_qs, u"-3,33r -3,33r -3,33r +10"_qs},
+        {"a tie goes to the smaller residue", GameType::Sochi, u"P=2/2"_qs,
          u"добавить 1 очко в гору игроков: Восток, Юг.|"_qs,
-         u"HeapOfP1For4=0 HeapOfP2For4=0 HeapOfP3For4=1 HeapOfP4For4=1 WhistsOfP3ToP1For4=3 WhistsOfP3ToP2For4=3 "
-         u"WhistsOfP3ToP4For4=3 WhistsOfP4ToP1For4=3 WhistsOfP4ToP2For4=3 WhistsOfP4ToP3For4=3"_qs,
-         u"+14 +14 -14r -14r"_qs, u"+13,33 +13,33 -13,33r -13,33r"_qs},
-        {"two lose a point", GameType::Sochi, u"HeapOfP1For4=1;HeapOfP2For4=1"_qs,
-         u"списать 1 очко с горы игроков: Запад, Север.|"_qs,
-         u"HeapOfP1For4=0 HeapOfP2For4=0 HeapOfP3For4=0 HeapOfP4For4=0 WhistsOfP1ToP2For4=3 WhistsOfP2ToP1For4=3 "
-         u"WhistsOfP3ToP1For4=3 WhistsOfP3ToP2For4=3 WhistsOfP4ToP1For4=3 WhistsOfP4ToP2For4=3"_qs,
-         u"-6r -6r +6 +6"_qs, u"-6,67r -6,67r +6,67 +6,67"_qs},
-        {"Leningrad pool", GameType::Leningrad, u"PoolOfP1For4=1"_qs, u"списать 1 очко с горы игрока Запад.|"_qs,
-         u"HeapOfP1For4=-1 HeapOfP2For4=0 HeapOfP3For4=0 HeapOfP4For4=0 WhistsOfP2ToP1For4=3 WhistsOfP3ToP1For4=3 "
-         u"WhistsOfP4ToP1For4=3"_qs,
-         u"+21 -7r -7r -7r"_qs, u"+20 -6,67r -6,67r -6,67r"_qs},
-        {"a heap beyond the typing limit", GameType::Sochi,
-         u"HeapOfP1For4=99999;HeapOfP2For4=1;HeapOfP3For4=1;HeapOfP4For4=1"_qs,
-         u"добавить 1 очко в гору игрока Запад.|"_qs,
-         u"HeapOfP1For4=100000 HeapOfP2For4=1 HeapOfP3For4=1 HeapOfP4For4=1 WhistsOfP1ToP2For4=3 "
-         u"WhistsOfP1ToP3For4=3 WhistsOfP1ToP4For4=3"_qs,
+         u"H1=0 H2=0 H3=1 H4=1 W31=3 W32=3 W34=3 W41=3 W42=3 W43=3"_qs, u"+14 +14 -14r -14r"_qs,
+         u"+13,33 +13,33 -13,33r -13,33r"_qs},
+        {"two lose a point", GameType::Sochi, u"H=1/1"_qs, u"списать 1 очко с горы игроков: Запад, Север.|"_qs,
+         u"H1=0 H2=0 H3=0 H4=0 W12=3 W21=3 W31=3 W32=3 W41=3 W42=3"_qs, u"-6r -6r +6 +6"_qs,
+         u"-6,67r -6,67r +6,67 +6,67"_qs},
+        {"Leningrad pool", GameType::Leningrad, u"P=1"_qs, u"списать 1 очко с горы игрока Запад.|"_qs,
+         u"H1=-1 H2=0 H3=0 H4=0 W21=3 W31=3 W41=3"_qs, u"+21 -7r -7r -7r"_qs, u"+20 -6,67r -6,67r -6,67r"_qs},
+        {"a heap beyond the typing limit", GameType::Sochi, u"H=99999/1/1/1"_qs,
+         u"добавить 1 очко в гору игрока Запад.|"_qs, u"H1=100000 H2=1 H3=1 H4=1 W12=3 W13=3 W14=3"_qs,
          u"-999981r +333327 +333327 +333327"_qs, u"-999980r +333326,67 +333326,67 +333326,67"_qs},
-        {"a hundredth whist value", GameType::Sochi, u"HeapOfP1For4=1;ValueOfWhistFor4=0,01;WhistsOfP2ToP1For4=1"_qs,
-         u"списать 1 очко с горы игрока Запад.|"_qs,
-         u"HeapOfP1For4=0 HeapOfP2For4=0 HeapOfP3For4=0 HeapOfP4For4=0 WhistsOfP2ToP1For4=4 WhistsOfP3ToP1For4=3 "
-         u"WhistsOfP4ToP1For4=3"_qs,
-         u"-0,1r +0,04 +0,03 +0,03"_qs, u"-0,11r +0,04 +0,03 +0,03"_qs},
-        {"plus sign rules around zero", GameType::Sochi,
-         u"HeapOfP1For4=1;ValueOfWhistFor4=0,01;WhistsOfP1ToP2For4=3"_qs, u"списать 1 очко с горы игрока Запад.|"_qs,
-         u"HeapOfP1For4=0 HeapOfP2For4=0 HeapOfP3For4=0 HeapOfP4For4=0 WhistsOfP2ToP1For4=3 WhistsOfP3ToP1For4=3 "
-         u"WhistsOfP4ToP1For4=3"_qs,
+        {"plus sign rules around zero", GameType::Sochi, u"H=1;V=0,01;W12=3"_qs,
+         u"списать 1 очко с горы игрока Запад.|"_qs, u"H1=0 H2=0 H3=0 H4=0 W21=3 W31=3 W41=3"_qs,
          u"-0,06r 0 +0,03 +0,03"_qs, u"-0,07r +0 +0,03 +0,03"_qs},
     };
     for (const char separator : {',', '.'}) {
@@ -142,7 +103,7 @@ void ConfirmedCorrectionTest::correction_proposesWritesAndRounds()
 
 void ConfirmedCorrectionTest::proposal_isEmptyWhenResiduesAgree()
 {
-    const SheetTexts sheet = sheetFrom(4, u"HeapOfP1For4=1;HeapOfP2For4=1;HeapOfP3For4=1;HeapOfP4For4=1"_qs, ',');
+    const SheetTexts sheet = sheetFrom(4, u"H=1/1/1/1"_qs, ',');
     const Proposal proposal = proposeConfirmedCorrection(sheet, GameType::Sochi, ',');
     QCOMPARE(proposal.heapCorrections, (std::array<int, 4>{}));
     QCOMPARE(proposal.commonShift, 0);

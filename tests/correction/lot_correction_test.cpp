@@ -39,27 +39,21 @@ void LotCorrectionTest::correction_writesDrawnPlayerAndRounds_data()
         QString declined;
     };
     const std::vector<Row> rows{
-        {"three players, drawn loses a point", 3, u"HeapOfP1For3=1"_qs, 2,
-         u"HeapOfP2For3=-1 WhistsOfP1ToP2For3=3 WhistsOfP3ToP2For3=3"_qs, u"-7r +4 +3"_qs, u"-6,67r +3,33 +3,33"_qs},
-        {"three players, drawn gains a point", 3, u"HeapOfP1For3=2"_qs, 3,
-         u"HeapOfP3For3=1 WhistsOfP3ToP1For3=3 WhistsOfP3ToP2For3=3"_qs, u"-13r +7 +6"_qs, u"-13,33r +6,67 +6,67"_qs},
-        {"three players, direction from the raised sum", 3, u"PoolOfP1For3=2"_qs, 1,
-         u"HeapOfP1For3=-1 WhistsOfP2ToP1For3=3 WhistsOfP3ToP1For3=3"_qs, u"+14 -7r -7r"_qs,
+        {"three players, drawn loses a point", 3, u"H=1"_qs, 2, u"H2=-1 W12=3 W32=3"_qs, u"-7r +4 +3"_qs,
+         u"-6,67r +3,33 +3,33"_qs},
+        {"three players, drawn gains a point", 3, u"H=2"_qs, 3, u"H3=1 W31=3 W32=3"_qs, u"-13r +7 +6"_qs,
+         u"-13,33r +6,67 +6,67"_qs},
+        {"three players, direction from the raised sum", 3, u"P=2"_qs, 1, u"H1=-1 W21=3 W31=3"_qs, u"+14 -7r -7r"_qs,
          u"+13,33 -6,67r -6,67r"_qs},
-        {"three players, rounding keeps the unrounded sign", 3,
-         u"HeapOfP1For3=1;WhistsOfP1ToP2For3=3;ValueOfWhistFor3=0,01"_qs, 1,
-         u"HeapOfP1For3=0 WhistsOfP2ToP1For3=3 WhistsOfP3ToP1For3=3"_qs, u"-0,03r 0 +0,03"_qs, u"-0,04r +0 +0,03"_qs},
-        {"four players, drawn gains a point", 4, u"HeapOfP1For4=1"_qs, 3,
-         u"HeapOfP3For4=1 WhistsOfP3ToP1For4=3 WhistsOfP3ToP2For4=3 WhistsOfP3ToP4For4=3"_qs, u"-8r +2 +4 +2"_qs,
+        {"three players, rounding keeps the unrounded sign", 3, u"H=1;W12=3;V=0,01"_qs, 1, u"H1=0 W21=3 W31=3"_qs,
+         u"-0,03r 0 +0,03"_qs, u"-0,04r +0 +0,03"_qs},
+        {"four players, drawn gains a point", 4, u"H=1"_qs, 3, u"H3=1 W31=3 W32=3 W34=3"_qs, u"-8r +2 +4 +2"_qs,
          u"-7,5r +2,5 +2,5 +2,5"_qs},
-        {"four players at 0,01, half a hundredth away from zero", 4, u"HeapOfP1For4=1;ValueOfWhistFor4=0,01"_qs, 1,
-         u"HeapOfP1For4=2 WhistsOfP1ToP2For4=3 WhistsOfP1ToP3For4=3 WhistsOfP1ToP4For4=3"_qs,
+        {"four players at 0,01, half a hundredth away from zero", 4, u"H=1;V=0,01"_qs, 1, u"H1=2 W12=3 W13=3 W14=3"_qs,
          u"-0,06r +0,02 +0,02 +0,02"_qs, u"-0,08r +0,03 +0,03 +0,03"_qs},
-        {"four players, negative whist value", 4, u"HeapOfP1For4=1;ValueOfWhistFor4=-0,01"_qs, 2,
-         u"HeapOfP2For4=1 WhistsOfP2ToP1For4=3 WhistsOfP2ToP3For4=3 WhistsOfP2ToP4For4=3"_qs,
+        {"four players, negative whist value", 4, u"H=1;V=-0,01"_qs, 2, u"H2=1 W21=3 W23=3 W24=3"_qs,
          u"+0,08 -0,04r -0,02r -0,02r"_qs, u"+0,08 -0,03r -0,03r -0,03r"_qs},
-        {"a heap beyond the typing limit", 4, u"HeapOfP1For4=99999"_qs, 1,
-         u"HeapOfP1For4=100000 WhistsOfP1ToP2For4=3 WhistsOfP1ToP3For4=3 WhistsOfP1ToP4For4=3"_qs,
+        {"a heap beyond the typing limit", 4, u"H=99999"_qs, 1, u"H1=100000 W12=3 W13=3 W14=3"_qs,
          u"-749991r +249997 +249997 +249997"_qs, u"-749992,5r +249997,5 +249997,5 +249997,5"_qs},
     };
     for (const char separator : {',', '.'}) {
@@ -84,11 +78,7 @@ void LotCorrectionTest::correction_writesDrawnPlayerAndRounds()
     QVERIFY(dialogOf(settle(sheet, {GameType::Sochi, HeapDivision::OnNPlayers}, separator)) ==
             CorrectionDialog::ChoiceOfPlayer);
     const CorrectionOutcome ok = acceptLotCorrection(sheet, GameType::Sochi, drawn, separator);
-    QStringList written;
-    for (const FieldWrite &write : ok.writes) {
-        written << QString::fromStdString(fieldName(write.field, players) + "=" + write.text);
-    }
-    QCOMPARE(written.join(u' '), writes);
+    QCOMPARE(describeWrites(ok.writes), writes);
     QCOMPARE(describe(ok.results), accepted);
     QCOMPARE(describe(declineLotCorrection(sheet, GameType::Sochi, separator).results), declined);
 }

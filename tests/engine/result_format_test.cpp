@@ -28,8 +28,6 @@ class ResultFormatTest : public QObject
 private slots:
     void formatGeneral_writesFifteenDigits_data();
     void formatGeneral_writesFifteenDigits();
-    void showResults_signsAndTones_data();
-    void showResults_signsAndTones();
     void roundToHundredths_halfAwayFromZero_data();
     void roundToHundredths_halfAwayFromZero();
 };
@@ -86,34 +84,6 @@ void ResultFormatTest::formatGeneral_writesFifteenDigits()
     const bool fromDouble = value == u"3.33";
     const long double shown = fromDouble ? static_cast<long double>(3.33) : number;
     QCOMPARE(QString::fromStdString(formatGeneral(shown, separator)), expected);
-}
-
-void ResultFormatTest::showResults_signsAndTones_data()
-{
-    QTest::addColumn<char>("separator");
-    QTest::addColumn<QString>("values");
-    QTest::addColumn<QString>("expected");
-    for (const char separator : {',', '.'}) {
-        QTest::addRow("gain, loss, zero, negative zero %c", separator)
-            << separator << QStringLiteral("29 -81 0 -0") << localised(QStringLiteral("+29 -81r 0 0"), separator);
-        QTest::addRow("fractions %c", separator)
-            << separator << QStringLiteral("14.5 -51.25 1e20 -1.5e-5")
-            << localised(QStringLiteral("+14,5 -51,25r +1E20 -1,5E-5r"), separator);
-    }
-}
-
-void ResultFormatTest::showResults_signsAndTones()
-{
-    QFETCH(char, separator);
-    QFETCH(QString, values);
-    QFETCH(QString, expected);
-    Results results;
-    const QStringList parts = values.split(u' ');
-    results.players = static_cast<int>(parts.size());
-    for (int i = 0; i < results.players; ++i) {
-        results.values[static_cast<std::size_t>(i)] = parseC(parts[i]);
-    }
-    QCOMPARE(zelvara::testing::describe(showResults(results, separator)), expected);
 }
 
 void ResultFormatTest::roundToHundredths_halfAwayFromZero_data()

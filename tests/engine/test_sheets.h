@@ -34,24 +34,45 @@ inline QString localised(QString text, char separator)
     return text;
 }
 
-// "HeapOfP1For4=20;ValueOfWhistFor4=0,5" applied to the design texts of the sheet of `players`;
-// whist values are localised.
-inline SheetTexts sheetFrom(int players, const QString &assignments, char separator)
+// A sheet in short: "H=20/4/12/0;P=10/8/6/10;W12=20;V=0,5;N1=Юг" sets heaps and pools of players 1, 2, ...
+// in turn, W(1->2), the whist value (localised) and a name, over the design texts of the sheet.
+inline SheetTexts sheetFrom(int players, const QString &shorthand, char separator)
 {
     SheetTexts sheet = SheetTexts::withDesignTexts(players);
-    for (const QString &assignment : assignments.split(u';', Qt::SkipEmptyParts)) {
-        const auto split = assignment.indexOf(u'=');
-        const auto named = parseFieldName(assignment.left(split).toStdString());
-        if (!named || named->players != players) {
-            qFatal("bad field in a test row");
+    for (const QString &item : shorthand.split(u';', Qt::SkipEmptyParts)) {
+        const QString key = item.section(u'=', 0, 0);
+        const QString value = item.section(u'=', 1);
+        const auto digit = [&](int at) { return static_cast<std::size_t>(key.at(at).digitValue() - 1); };
+        if (key == u"V") {
+            sheet.whistValue = localised(value, separator).toStdString();
+        } else if (key == u"H" || key == u"P") {
+            auto &texts = key == u"H" ? sheet.heaps : sheet.pools;
+            const QStringList list = value.split(u'/');
+            for (qsizetype i = 0; i < list.size(); ++i) {
+                texts[static_cast<std::size_t>(i)] = list[i].toStdString();
+            }
+        } else if (key.startsWith(u'N')) {
+            sheet.names[digit(1)] = value.toStdString();
+        } else if (key.startsWith(u'W')) {
+            sheet.whists[digit(1)][digit(2)] = value.toStdString();
+        } else {
+            qFatal("bad item in a test row");
         }
-        QString value = assignment.mid(split + 1);
-        if (named->field.kind == FieldKind::WhistValue) {
-            value = localised(value, separator);
-        }
-        sheet.text(named->field) = value.toStdString();
     }
     return sheet;
+}
+
+// The same short form for the fields a correction writes: "H1=0 W21=3".
+template <typename Writes> QString describeWrites(const Writes &writes)
+{
+    QStringList parts;
+    for (const auto &write : writes) {
+        const QString who = QString::number(write.field.player) +
+                            (write.field.kind == FieldKind::Whists ? QString::number(write.field.other) : QString());
+        parts << (write.field.kind == FieldKind::Heap ? u"H"_qs : u"W"_qs) + who + u'=' +
+                     QString::fromStdString(write.text);
+    }
+    return parts.join(u' ');
 }
 
 // "-81r +29" : texts with "r" marking a loss.
