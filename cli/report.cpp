@@ -152,8 +152,10 @@ std::string formatTable(const Report &report)
         }
     }
     if (report.dialog && !report.fields) {
-        text += "no answer given: add \"answer\": {\"button\": \"OK\"} (with \"player\": k for the drawn player) "
-                "or {\"button\": \"Cancel\"}\n";
+        text += *report.dialog == CorrectionDialog::ChoiceOfPlayer
+                    ? "no answer given: add \"answer\": {\"button\": \"OK\", \"player\": k} for the drawn player k, "
+                      "or {\"button\": \"Cancel\"}\n"
+                    : "no answer given: add \"answer\": {\"button\": \"OK\"} or {\"button\": \"Cancel\"}\n";
     }
     if (report.fields && !report.fields->empty()) {
         text += "fields written:\n";

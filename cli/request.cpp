@@ -19,9 +19,16 @@ struct Refusal
     std::string what;
 };
 
-// A value as the user wrote it, short enough for a one-line message.
+// A value as the user wrote it, short enough for a one-line message. Arrays and objects are only
+// named: writing out a deeply nested one would recurse as deep as the input goes.
 std::string describe(const Json &value)
 {
+    if (value.is_array()) {
+        return "an array";
+    }
+    if (value.is_object()) {
+        return "an object";
+    }
     constexpr std::size_t Longest = 40;
     std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
     if (text.size() <= Longest) {
