@@ -8,12 +8,9 @@
 #include "correction/confirm_of_change_dialog.h"
 #include "platform/desktop.h"
 #include "platform/single_copy.h"
+#include "platform/toolkit_translation.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
-
-using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
@@ -27,9 +24,7 @@ int main(int argc, char *argv[])
         return 0;
 
     // The toolkit's own texts (a text field's context menu) in Russian, as the rest of the program.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(u"qtbase_ru"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    zelvara::platform::installToolkitTranslation(app);
 
     zelvara::platform::SystemDesktop desktop;
 

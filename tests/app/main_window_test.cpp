@@ -65,6 +65,7 @@ private slots:
     void accessibleNames_followPlayerNames();
     void reference_missingDocument_beepsAfterOpening();
     void about_buttonAndMenuAskForTheSameWindow();
+    void bringToFront_restoresMinimisedWindow();
 
 private:
     template <typename T> T *find(const QString &name) const
@@ -600,6 +601,19 @@ void MainWindowTest::about_buttonAndMenuAskForTheSameWindow()
     click(u"Info"_s);
     m_window->findChild<QAction *>(u"About"_s)->trigger();
     QCOMPARE(about.size(), 2);
+}
+
+void MainWindowTest::bringToFront_restoresMinimisedWindow()
+{
+    type(u"HeapOfP1For4"_s, u"7"_s);
+    m_window->showMinimized();
+    QTRY_VERIFY(m_window->isMinimized());
+    m_window->bringToFront();
+    QVERIFY(!m_window->isMinimized());
+    QVERIFY(m_window->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    // The running copy comes back as it was left.
+    QCOMPARE(edit(u"HeapOfP1For4"_s)->text(), u"7"_s);
 }
 
 QTEST_MAIN(MainWindowTest)
