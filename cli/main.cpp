@@ -45,6 +45,16 @@ void complain(const std::string &what)
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
+bool writeOut(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        complain(std::string("cannot write the output: ") + std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
 struct Arguments
 {
     bool json = false;
@@ -112,8 +122,7 @@ int run(const std::vector<std::string_view> &args)
     }
     const Arguments &arguments = std::get<Arguments>(parsedArguments);
     if (arguments.help) {
-        std::fwrite(Usage.data(), 1, Usage.size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : UsageError;
+        return writeOut(Usage) ? 0 : UsageError;
     }
 
     std::variant<std::string, std::string> input;
@@ -143,12 +152,7 @@ int run(const std::vector<std::string_view> &args)
 
     const zelvara::cli::Report report = zelvara::cli::settleRequest(request, separator);
     const std::string out = arguments.json ? zelvara::cli::formatJson(report) : zelvara::cli::formatTable(report);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        complain(std::string("cannot write the output: ") + std::strerror(errno));
-        return UsageError;
-    }
-    return zelvara::cli::exitStatus(report);
+    return writeOut(out) ? zelvara::cli::exitStatus(report) : UsageError;
 }
 
 } // namespace
