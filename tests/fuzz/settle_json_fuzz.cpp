@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zelvara-settle's input: any bytes as the JSON text of a sheet. A refusal must be one line for the
+// user; an accepted sheet must settle exactly as the window settles it, and both outputs must be
+// well-formed (the JSON output parses back with the same result texts).
+
+#include "cli/report.h"
+#include "cli/request.h"
+#include "engine/result_format.h"
+#include "engine/settlement.h"
+#include "tests/fuzz/fuzz_input.h"
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace {
+
+namespace cli = zelvara::cli;
+namespace engine = zelvara::engine;
+using zelvara::fuzz::check;
+
+void checkJsonOutput(const cli::Report &report)
+{
+    const std::string text = cli::formatJson(report);
+    check(!text.empty() && text.back() == '\n', "the JSON output ends with a newline");
+    const auto parsed = nlohmann::json::parse(text, nullptr, false);
+    check(!parsed.is_discarded() && parsed.is_object(), "the JSON output is a JSON object", text);
+    if (report.message) {
+        check(parsed.contains("message"), "the JSON output carries the message", text);
+    }
+    if (!report.results.empty()) {
+        check(parsed.contains("results") && parsed["results"].size() == report.results.size(),
+              "the JSON output carries every result", text);
+        std::size_t i = 0;
+        for (const auto &[field, shown] : parsed["results"].items()) {
+            check(shown.contains("text") && shown["text"] == report.results[i].text,
+                  "the JSON output shows the result texts", field);
+            ++i;
+        }
+    }
+    const std::string table = cli::formatTable(report);
+    check(!table.empty() && table.back() == '\n', "the table ends with a newline");
+}
+
+void checkAgainstEngine(const cli::Request &request, const cli::Report &report, char separator)
+{
+    const auto outcome = engine::settle(request.sheet, request.options, separator);
+    if (const auto *results = std::get_if<engine::Results>(&outcome)) {
+        const auto shown = engine::showResults(*results, separator);
+        check(!report.message && !report.dialog, "a sheet the window settles needs no message or dialog");
+        check(report.results.size() == shown.size(), "the command shows every result the window shows");
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            check(report.results[i].text == shown[i].text && report.results[i].tone == shown[i].tone,
+                  "the command shows the window's result texts", report.results[i].text + " vs " + shown[i].text);
+        }
+        check(cli::exitStatus(report) == 0, "results shown exit with 0");
+    } else if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
+        check(report.message == failure->message, "the command shows the window's message");
+        check(report.results.empty(), "a refused sheet shows no results");
+        check(cli::exitStatus(report) == 1, "a message exits with 1");
+    } else {
+        check(report.dialog == std::get<engine::CorrectionDialog>(outcome), "the command opens the window's dialog");
+        if (request.answer) {
+            check(static_cast<int>(report.results.size()) == request.sheet.players,
+                  "an answered dialog shows every result");
+            check(cli::exitStatus(report) == 0, "an answered dialog exits with 0");
+        } else {
+            check(report.results.empty() && cli::exitStatus(report) == 3, "an unanswered dialog exits with 3");
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    zelvara::fuzz::inputDescription() = zelvara::fuzz::printable(input);
+    const auto parsed = cli::parseRequest(input);
+    if (const auto *error = std::get_if<cli::InputError>(&parsed)) {
+        check(!error->what.empty(), "a refusal says why");
+        check(error->what.find('\n') == std::string::npos, "a refusal is one line", error->what);
+        return 0;
+    }
+    const auto &request = std::get<cli::Request>(parsed);
+    check(request.sheet.players >= engine::MinPlayers && request.sheet.players <= engine::MaxPlayers,
+          "an accepted sheet has two to four players");
+    for (const char separator : {',', '.'}) {
+        if (request.decimalSeparator && *request.decimalSeparator != separator) {
+            continue;
+        }
+        const auto report = cli::settleRequest(request, separator);
+        checkAgainstEngine(request, report, separator);
+        checkJsonOutput(report);
+    }
+    return 0;
+}
