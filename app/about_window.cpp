@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/about_window.h"
+
+#include "ui_about_window.h"
+
+#include <QCloseEvent>
+#include <QWindow>
+
+namespace zelvara::app {
+
+TAboutProgram::TAboutProgram(QWidget *mainWindow)
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
+      m_ui(std::make_unique<Ui::TAboutProgram>()), m_mainWindow(mainWindow)
+{
+    m_ui->setupUi(this);
+    setFixedSize(377, 328);
+    // Closing the main window ends the program even while this window is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    connect(m_ui->Close1, &QPushButton::clicked, this, &TAboutProgram::Close1Click);
+}
+
+TAboutProgram::~TAboutProgram() = default;
+
+void TAboutProgram::showAbout()
+{
+    if (m_mainWindow) {
+        // Kept above the main window by the window manager, as a dialog of it.
+        winId();
+        if (QWindow *own = windowHandle(); own && m_mainWindow->windowHandle())
+            own->setTransientParent(m_mainWindow->windowHandle());
+    }
+    show();
+    // The frame is known once the window is shown; centring goes by the frames of both windows.
+    if (!m_placed && m_mainWindow) {
+        move(m_mainWindow->frameGeometry().center() - QRect(QPoint(), frameGeometry().size()).center());
+        m_placed = true;
+    }
+    raise();
+    activateWindow();
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(false);
+}
+
+void TAboutProgram::closeEvent(QCloseEvent *event)
+{
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(true);
+    event->accept();
+}
+
+void TAboutProgram::Close1Click()
+{
+    close();
+}
+
+} // namespace zelvara::app
