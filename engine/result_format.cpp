@@ -16,8 +16,11 @@ constexpr int ShownDigits = 15;
 
 std::string formatGeneral(Extended value, char decimalSeparator)
 {
-    if (value == 0 || std::isnan(value)) {
+    if (value == 0) {
         return "0";
+    }
+    if (std::isnan(value)) {
+        return "NAN";
     }
     if (std::isinf(value)) {
         return value < 0 ? "-INF" : "INF";

@@ -55,6 +55,9 @@ void LotCorrectionTest::correction_writesDrawnPlayerAndRounds_data()
          u"+0,08 -0,04r -0,02r -0,02r"_qs, u"+0,08 -0,03r -0,03r -0,03r"_qs},
         {"a heap beyond the typing limit", 4, u"H=99999"_qs, 1, u"H1=100000 W12=3 W13=3 W14=3"_qs,
          u"-749991r +249997 +249997 +249997"_qs, u"-749992,5r +249997,5 +249997,5 +249997,5"_qs},
+        {"a heap at the 32-bit limit is written in full", 4, u"H=2147483647"_qs, 1,
+         u"H1=2147483648 W12=3 W13=3 W14=3"_qs, u"-16106127351r +5368709117 +5368709117 +5368709117"_qs,
+         u"-16106127352,5r +5368709117,5 +5368709117,5 +5368709117,5"_qs},
     };
     for (const char separator : {',', '.'}) {
         for (const Row &row : rows) {
