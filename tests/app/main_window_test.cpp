@@ -201,6 +201,10 @@ void MainWindowTest::tabOrder_visitsSheetRoundTheTable_data()
                                          u"WhistsOfP4ToP2For4"_s, u"WhistsOfP4ToP1For4"_s, u"NameOfP1For4"_s,
                                          u"NameOfP2For4"_s,       u"NameOfP3For4"_s,       u"NameOfP4For4"_s,
                                          u"ValueOfWhistFor4"_s,   u"Calculate"_s};
+    QTest::newRow("whole window, option groups one stop each")
+        << 4 << QStringList{u"Players4"_s, u"Sochi"_s, u"OnNPlayers"_s, u"HeapOfP1For4"_s, u"HeapOfP2For4"_s};
+    QTest::newRow("wraps round past the buttons")
+        << 4 << QStringList{u"ValueOfWhistFor4"_s, u"Calculate"_s, u"NewCalc"_s, u"Info"_s, u"Players4"_s};
     QTest::newRow("three players") << 3
                                    << QStringList{
                                           u"HeapOfP1For3"_s,       u"HeapOfP2For3"_s,       u"HeapOfP3For3"_s,
@@ -224,7 +228,7 @@ void MainWindowTest::tabOrder_visitsSheetRoundTheTable()
     selectPlayers(players);
     if (players == 2)
         click(u"Calculate"_s);
-    edit(order.first())->setFocus(Qt::OtherFocusReason);
+    find<QWidget>(order.first())->setFocus(Qt::TabFocusReason);
     QStringList visited{order.first()};
     for (qsizetype i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
