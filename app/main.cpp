@@ -2,6 +2,7 @@
 // Start-up: one copy per user and display, the application title, the windows created once in order,
 // the event loop.
 
+#include "app/about_window.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
 #include "correction/choice_of_player_dialog.h"
@@ -31,7 +32,10 @@ int main(int argc, char *argv[])
     zelvara::app::TZelvara mainWindow(desktop);
     QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::showRequested, &mainWindow,
                      &zelvara::app::TZelvara::bringToFront);
-    // The About window is created here, after the main window, and connected to aboutRequested.
+    // The About window comes second; "О программе" and the Info menu item open it.
+    zelvara::app::TAboutProgram about(&mainWindow);
+    QObject::connect(&mainWindow, &zelvara::app::TZelvara::aboutRequested, &about,
+                     &zelvara::app::TAboutProgram::showAbout);
     // The correction-by-lot and confirmed-correction dialogs follow it; the controller opens them when a
     // settlement asks and applies their answers.
     zelvara::correction::TChoiceOfPlayer choiceOfPlayer;

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
+#include "app/cp1251.h"
+#include "app/settings.h"
 #include "app/sheet_layout.h"
 #include "platform/desktop.h"
+#include "platform/ini_file.h"
 #include "platform/jpeg_image.h"
+#include "platform/settings_location.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -156,12 +161,62 @@ TZelvara::~TZelvara()
 
 void TZelvara::FormCreate()
 {
-    // Settings are applied here.
+    // Read from where the file will be written: the program folder, or the user's configuration folder.
+    m_settingsPath = m_desktop.settingsFilePath();
+    if (m_settingsPath.isEmpty())
+        return;
+    const char separator = m_desktop.decimalSeparator();
+    platform::IniDocument file;
+    platform::loadIniFile(file, m_settingsPath, decodeSettingsText);
+    const StoredSettings stored =
+        readSettings([&file](std::string_view key) { return file.value(SettingsSection, key); }, separator);
+    const SettingsToApply apply =
+        applySettings(stored, separator, nameFieldInnerWidth(), [this](const std::string &name) {
+            return m_desktop.textWidth(QString::fromStdString(name), m_nameFont);
+        });
+
+    // Game type, then player count (its switch may move the division), then the division.
+    const engine::GameType gameType = apply.gameType.value_or(options().gameType);
+    setOptions(gameType, options().heapDivision);
+    if (apply.players)
+        selectPlayers(*apply.players);
+    setOptions(gameType, apply.heapDivision.value_or(options().heapDivision));
+
+    for (std::size_t sheet = 0; sheet < SheetOrder.size(); ++sheet) {
+        if (const auto &text = apply.whistValueTexts[sheet])
+            setFieldText(QString::fromStdString(engine::fieldName({FieldKind::WhistValue}, SheetOrder[sheet])),
+                         QString::fromStdString(*text));
+    }
+    for (std::size_t i = 0; i < NameCount; ++i) {
+        const Seat seat = NameSeats[i];
+        setFieldText(QString::fromStdString(engine::fieldName({FieldKind::Name, seat.player}, seat.players)),
+                     QString::fromStdString(apply.names[i]));
+    }
 }
 
 void TZelvara::FormDestroy()
 {
-    // Settings are written here.
+    if (m_settingsWritten || m_settingsPath.isEmpty())
+        return;
+    m_settingsWritten = true;
+    const char separator = m_desktop.decimalSeparator();
+    WindowSettings window;
+    window.players = selectedPlayers();
+    window.options = options();
+    for (std::size_t sheet = 0; sheet < SheetOrder.size(); ++sheet)
+        window.whistValueTexts[sheet] =
+            fieldText(QString::fromStdString(engine::fieldName({FieldKind::WhistValue}, SheetOrder[sheet])))
+                .toStdString();
+    for (std::size_t i = 0; i < NameCount; ++i) {
+        const Seat seat = NameSeats[i];
+        window.names[i] =
+            fieldText(QString::fromStdString(engine::fieldName({FieldKind::Name, seat.player}, seat.players)))
+                .toStdString();
+    }
+    const auto entries = settingsEntries(collectSettings(window, separator), separator);
+    // The window is going away: the box has no parent, and the program ends after it either way.
+    if (!platform::updateIniFile(m_settingsPath, SettingsSection, entries, decodeSettingsText))
+        m_desktop.showMessage(nullptr, u"Unable to write to "_s + QDir::toNativeSeparators(m_settingsPath) + u'.');
 }
 
 void TZelvara::buildMenu()
@@ -668,7 +723,9 @@ void TZelvara::InfoClick()
 
 void TZelvara::ReferenceClick()
 {
-    const QString path = m_desktop.programFolder() + u"/Preference_rules.docx"_s;
+    // The program folder first; an installed copy keeps the document in ../share/zelvara beside it.
+    const QString path = platform::rulesDocumentPath(
+        m_desktop.programFolder(), [this](const QString &file) { return m_desktop.fileExists(file); });
     m_desktop.openDocument(path);
     if (!m_desktop.fileExists(path)) {
         m_desktop.beep();

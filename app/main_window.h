@@ -146,6 +146,9 @@ private:
     Sheet m_sheet3;
     Sheet m_sheet2;
     bool m_centred = false;
+    // Where the settings are read at start and written at the end, decided once.
+    QString m_settingsPath;
+    bool m_settingsWritten = false;
 };
 
 } // namespace zelvara::app

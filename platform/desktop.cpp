@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/desktop.h"
 
+#include "platform/settings_location.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -55,6 +57,11 @@ bool SystemDesktop::fileExists(const QString &path) const
 QString SystemDesktop::programFolder() const
 {
     return QCoreApplication::applicationDirPath();
+}
+
+QString SystemDesktop::settingsFilePath() const
+{
+    return platform::settingsFilePath(programFolder());
 }
 
 char SystemDesktop::decimalSeparator() const

@@ -25,6 +25,8 @@ public:
     virtual bool fileExists(const QString &path) const = 0;
     // The folder of the running executable, without a trailing slash.
     virtual QString programFolder() const = 0;
+    // Where the settings file is read at start and written at the end; empty keeps no settings at all.
+    virtual QString settingsFilePath() const = 0;
     // The user's regional decimal separator: ',' or '.'.
     virtual char decimalSeparator() const = 0;
     // The width in pixels of `text` drawn in `font`.
@@ -40,6 +42,7 @@ public:
     void openDocument(const QString &path) override;
     bool fileExists(const QString &path) const override;
     QString programFolder() const override;
+    QString settingsFilePath() const override;
     char decimalSeparator() const override;
     int textWidth(const QString &text, const QFont &font) const override;
 };

@@ -43,14 +43,19 @@ QString settingsFilePath(const QString &programFolder, const QProcessEnvironment
     return QDir(configHome).filePath(QStringLiteral("zelvara/") + SettingsFileName);
 }
 
-QString rulesDocumentPath(const QString &programFolder)
+bool defaultFileExists(const QString &path)
+{
+    return QFileInfo::exists(path);
+}
+
+QString rulesDocumentPath(const QString &programFolder, const std::function<bool(const QString &)> &exists)
 {
     const QDir folder(programFolder);
     const QString beside = folder.filePath(RulesDocumentName);
-    if (QFileInfo::exists(beside))
+    if (exists(beside))
         return beside;
     const QString installed = QDir::cleanPath(folder.filePath(QStringLiteral("../share/zelvara/") + RulesDocumentName));
-    if (QFileInfo::exists(installed))
+    if (exists(installed))
         return installed;
     return beside;
 }

@@ -4,6 +4,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include <functional>
+
 namespace zelvara::platform {
 
 // The folder of the program's executable, never the current directory.
@@ -14,8 +16,11 @@ QString programFolder();
 QString settingsFilePath(const QString &programFolder,
                          const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 
+bool defaultFileExists(const QString &path);
+
 // The rules document: in the program folder, or for an installed copy in ../share/zelvara beside it.
 // When neither has it, the program folder's path, so that the caller's check reports it missing.
-QString rulesDocumentPath(const QString &programFolder);
+QString rulesDocumentPath(const QString &programFolder,
+                          const std::function<bool(const QString &)> &exists = defaultFileExists);
 
 } // namespace zelvara::platform

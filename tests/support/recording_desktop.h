@@ -27,6 +27,7 @@ public:
     }
     bool fileExists(const QString &path) const override { return existing.contains(path); }
     QString programFolder() const override { return folder; }
+    QString settingsFilePath() const override { return settingsFile; }
     char decimalSeparator() const override { return separator; }
     int textWidth(const QString &text, const QFont &font) const override;
 
@@ -45,6 +46,8 @@ public:
     QStringList events;
     QSet<QString> existing;
     QString folder = QStringLiteral("/opt/zelvara");
+    // No settings file unless a test hands one in, so no test reads or writes the player's own.
+    QString settingsFile;
     char separator = ',';
 };
 
