@@ -31,7 +31,8 @@ AnswerDialog::AnswerDialog(QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     // The sheet's small sans face at the height of the classic dialog font.
-    QFont face(u"Liberation Sans"_s);
+    QFont face;
+    face.setFamilies({u"Liberation Sans"_s, u"DejaVu Sans"_s});
     face.setStyleHint(QFont::SansSerif);
     face.setPixelSize(11);
     setFont(face);
