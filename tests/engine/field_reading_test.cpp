@@ -18,6 +18,7 @@ private slots:
     void readInteger_acceptsTheFieldGrammar();
     void readWhistValue_acceptsWholeHundredthsOnly_data();
     void readWhistValue_acceptsWholeHundredthsOnly();
+    void readWhistValue_decidesEveryTypableAmount();
     void fieldNames_roundTripAndRejectStrangers();
 };
 
@@ -131,6 +132,25 @@ void FieldReadingTest::readWhistValue_acceptsWholeHundredthsOnly()
     long double exact = 0;
     std::from_chars(wanted.data(), wanted.data() + wanted.size(), exact);
     QCOMPARE(*value, exact);
+}
+
+void FieldReadingTest::readWhistValue_decidesEveryTypableAmount()
+{
+    // Every amount the five-character field takes: whole hundredths pass, a third decimal fails.
+    // (Far beyond the field, binary noise in V * 100 can refuse true hundredths such as 4096,01.)
+    for (int whole = -99; whole <= 999; ++whole) {
+        for (int thousandths = 0; thousandths < 1000; ++thousandths) {
+            std::string text = std::to_string(whole);
+            if (thousandths != 0) {
+                std::string decimals = std::to_string(1000 + thousandths).substr(1);
+                decimals.erase(decimals.find_last_not_of('0') + 1);
+                text += ',' + decimals;
+            }
+            if (text.size() <= 5 && readWhistValue(text, ',').has_value() != (thousandths % 10 == 0)) {
+                QFAIL(text.c_str());
+            }
+        }
+    }
 }
 
 void FieldReadingTest::fieldNames_roundTripAndRejectStrangers()
