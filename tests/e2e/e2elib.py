@@ -145,13 +145,23 @@ def caption_of(wid):
     return text.split(" = ", 1)[1].strip().strip('"') if " = " in text else ""
 
 
-def size_of(wid):
-    info = run(["xwininfo", "-id", str(wid)])
+def window_info(wid):
     values = {}
-    for line in info.splitlines():
+    for line in run(["xwininfo", "-id", str(wid)]).splitlines():
         key, _, value = line.strip().partition(":")
         values[key] = value.strip()
-    return int(values.get("Width", 0)), int(values.get("Height", 0))
+    return values
+
+
+def size_of(wid):
+    info = window_info(wid)
+    return int(info.get("Width", 0)), int(info.get("Height", 0))
+
+
+def centre_of_window(wid):
+    info = window_info(wid)
+    return (int(info.get("Absolute upper-left X", 0)) + int(info.get("Width", 0)) // 2,
+            int(info.get("Absolute upper-left Y", 0)) + int(info.get("Height", 0)) // 2)
 
 
 def is_minimised(wid):

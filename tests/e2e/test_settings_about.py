@@ -68,15 +68,25 @@ class AboutTest(e.ProgramTestCase):
                    "menu": lambda: choose_from_menu(app, "Инфо", "О программе...")}
         closers = {"close box": e.close_by_window_manager,
                    "Закрыть": lambda _wid: e.click(e.find(app, "Закрыть", e.pyatspi.ROLE_PUSH_BUTTON))}
-        first_about = None
+        last_place = None
         for opener_name, opener in openers.items():
             for closer_name, closer in closers.items():
                 with self.subTest(opened_by=opener_name, closed_by=closer_name):
                     opener()
                     about = e.wait_window("О программе", program.pid)
-                    if first_about is None:
-                        first_about = about
-                    self.assertEqual(about, first_about, "the About window is created once")
+                    self.assertEqual(len(e.visible_windows("О программе")), 1)
+                    place = e.centre_of_window(about)
+                    if last_place is None:
+                        main_x, main_y = e.centre_of_window(main)
+                        self.assertLessEqual(abs(place[0] - main_x), 8, "not centred over the main window")
+                        self.assertLessEqual(abs(place[1] - main_y), 20, "not centred over the main window")
+                        # Moved by the player, it must come back where it was left.
+                        e.run(["xdotool", "windowmove", "--sync", str(about), "40", "50"])
+                        place = e.wait_for("the move", lambda: e.centre_of_window(about) != place and
+                                           e.centre_of_window(about))
+                    else:
+                        self.assertEqual(place, last_place, "the About window must reappear where it was")
+                    last_place = place
                     e.find(app, "Zelvara 1.06")
                     e.wait_for("the main window to be disabled", lambda: not e.is_enabled(calculate))
                     closer(about)
