@@ -46,7 +46,10 @@ void TAboutProgram::closeEvent(QCloseEvent *event)
 {
     if (m_mainWindow)
         m_mainWindow->setEnabled(true);
-    event->accept();
+    // Hidden, not closed: an accepted close would give up the native window, and the same window is to
+    // come back next time.
+    event->ignore();
+    hide();
 }
 
 void TAboutProgram::Close1Click()
