@@ -14,6 +14,14 @@ TAboutProgram::TAboutProgram(QWidget *mainWindow)
       m_ui(std::make_unique<Ui::TAboutProgram>()), m_mainWindow(mainWindow)
 {
     m_ui->setupUi(this);
+    // The designed "MS Sans Serif" 8 point is 11 pixels high; Liberation Sans keeps the lines in their width.
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    setFont(font);
+    QFont title = font;
+    title.setPointSize(14);
+    m_ui->StaticText->setFont(title);
     setFixedSize(377, 328);
     // Closing the main window ends the program even while this window is open.
     setAttribute(Qt::WA_QuitOnClose, false);

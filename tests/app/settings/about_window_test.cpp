@@ -96,6 +96,9 @@ void AboutWindowTest::descriptionLines()
     QCOMPARE(label->text(), text);
     QCOMPARE(label->geometry().topLeft(), QPoint(16, 64 + 13 * (line - 1)));
     QCOMPARE(label->width(), 345);
+    // The line is not clipped by its width.
+    QVERIFY2(label->fontMetrics().horizontalAdvance(text) <= 345,
+             qPrintable(QString::number(label->fontMetrics().horizontalAdvance(text))));
 }
 
 void AboutWindowTest::open_disablesMainWindowWithoutModalLoop()
