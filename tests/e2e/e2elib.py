@@ -140,6 +140,12 @@ def window_property(wid, name):
     return run(["xprop", "-id", str(wid), name])
 
 
+def is_dialog_of(wid, owner):
+    """The window manager keeps wid above owner and treats it as owner's dialog."""
+    transient = window_property(wid, "WM_TRANSIENT_FOR")
+    return transient.strip().endswith("# " + hex(owner))
+
+
 def caption_of(wid):
     text = window_property(wid, "_NET_WM_NAME")
     return text.split(" = ", 1)[1].strip().strip('"') if " = " in text else ""

@@ -32,6 +32,8 @@ class CorrectionTest(e.ProgramTestCase):
             e.fill(e.find(app, name), text)
         e.click(e.find(app, "Рассчитать"))
         dialog = e.wait_window(caption, program.pid)
+        main = e.visible_windows(e.MAIN_CAPTION, program.pid)[0]
+        self.assertTrue(e.is_dialog_of(dialog, main), "the dialog could hide behind the disabled main window")
         e.wait_for("the main window to be disabled", lambda: not e.is_enabled(e.find(app, "Рассчитать")))
         e.wait_for("the dialog to take the keyboard", lambda: e.active_window() == dialog)
         return dialog

@@ -74,6 +74,8 @@ class MainWindowTest(e.ProgramTestCase):
         e.fill(e.find(app, "Гора игрока Запад"), "7")
         e.click(e.find(app, "Рассчитать"))
         box = e.wait_window("Zelvara", program.pid)
+        self.assertTrue(e.is_dialog_of(box, wid), "the message box could hide behind the main window")
+        self.assertIn("_NET_WM_STATE_MODAL", e.window_property(box, "_NET_WM_STATE"))
         message = 'В поле "Вист" допустимы только значения, которые может принимать денежная единица!'
         e.find(app, message)
         buttons = [b.name for b in e.find_all(app, role=e.pyatspi.ROLE_PUSH_BUTTON)
