@@ -70,7 +70,6 @@ class Program:
         self.log = tempfile.TemporaryFile(mode="w+", dir=os.environ.get("TMPDIR"))
         self.process = subprocess.Popen([binary], cwd=cwd or os.environ.get("ZELVARA_E2E_TMP"),
                                         stdout=self.log, stderr=subprocess.STDOUT, text=True)
-        self.started = time.monotonic()
 
     @property
     def pid(self):
@@ -320,10 +319,6 @@ def find(root, name, role=None, timeout=10.0):
     except Timeout:
         hits = find_all(root, name, role, only_showing=False)
         raise Timeout(f"no single showing control named '{name}' ({len(hits)} found, showing or not)") from None
-
-
-def names_of(root, role=None):
-    return sorted({node.name for node in find_all(root, role=role) if node.name})
 
 
 def text_of(acc):
