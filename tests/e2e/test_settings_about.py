@@ -34,6 +34,7 @@ class SettingsTest(e.ProgramTestCase):
         e.click(e.find(app, "Ленинград", e.pyatspi.ROLE_RADIO_BUTTON))
         e.fill(e.find(app, "Имя игрока 1"), "Петя")
         e.fill(e.find(app, "Цена виста"), "0,5")
+        e.screenshot(os.path.join(e.ARTIFACTS, "main-window-3-players.png"), wid)
         e.close_by_window_manager(wid)
         self.assertEqual(program.wait_exit(), 0, program.output())
         written = read_settings(settings)
