@@ -76,11 +76,14 @@ bool SingleCopy::askRunningCopyToShow()
 {
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
-    if (!socket.waitForConnected(ConnectTimeoutMs))
-        return false;
+    if (!socket.waitForConnected(ConnectTimeoutMs)) {
+        // A copy too busy to take the connection in time is still running; its socket must not be
+        // mistaken for a crashed copy's and removed.
+        return socket.error() == QLocalSocket::SocketTimeoutError;
+    }
+    // Once connected, a copy is running whatever becomes of the request.
     socket.write(ShowRequest);
-    if (!socket.waitForBytesWritten(AnswerTimeoutMs))
-        return false;
+    socket.waitForBytesWritten(AnswerTimeoutMs);
     // Waiting for the answer keeps this copy alive until the running one has acted, so that a caller
     // who sees this copy end can count on the window being back.
     QByteArray answer;
