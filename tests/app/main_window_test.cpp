@@ -6,6 +6,7 @@
 #include "tests/support/recording_desktop.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -149,6 +150,10 @@ void MainWindowTest::window_hasFixedClientAndNoMinimiseBox()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QCOMPARE(m_window->windowTitle(), u"Zelvara - программа для расчета пули в преферансе"_s);
     QCOMPARE(m_window->findChild<QAction *>(u"New"_s)->shortcut(), QKeySequence(u"Ctrl+N"_s));
+    // The artwork is compiled in and decodes: the banner and every sheet's drawing.
+    for (const QString &picture : {u"Preference"_s, u"PoolFor4"_s, u"PoolFor3"_s, u"PoolFor2"_s})
+        QVERIFY2(!find<QLabel>(picture)->pixmap().isNull(), qPrintable(picture));
+    QVERIFY(!m_window->windowIcon().isNull());
 }
 
 void MainWindowTest::controls_sitWhereTheSheetDrawsThem_data()
