@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The About window on its own: its texts, that it opens without a modal loop, and where it appears.
-// Opening it from the main window and closing it are tested with the main window.
+// The About window on its own: its texts and where it appears. Opening it from the main window and
+// closing it are tested with the main window.
 
 #include "app/about_window.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 using zelvara::app::TAboutProgram;
@@ -18,7 +16,6 @@ class AboutWindowTest : public QObject
 private slots:
     void texts_data();
     void texts();
-    void open_disablesMainWindowWithoutModalLoop();
     void position_centredFirstThenKept();
 };
 
@@ -58,19 +55,6 @@ void AboutWindowTest::texts()
     // Drawn whole within the label's designed width.
     QVERIFY2(shown->fontMetrics().horizontalAdvance(text) <= shown->width(),
              qPrintable(QString::number(shown->fontMetrics().horizontalAdvance(text))));
-}
-
-void AboutWindowTest::open_disablesMainWindowWithoutModalLoop()
-{
-    QWidget main;
-    main.show();
-    TAboutProgram about(&main);
-    about.showAbout(); // returns at once: no modal loop runs
-    QVERIFY(about.isVisible());
-    QVERIFY(QApplication::activeModalWidget() == nullptr);
-    QVERIFY(!main.isEnabled());
-    // Not a child of the main window, so it still takes input.
-    QVERIFY(about.findChild<QPushButton *>(QStringLiteral("Close1"))->isEnabled());
 }
 
 void AboutWindowTest::position_centredFirstThenKept()

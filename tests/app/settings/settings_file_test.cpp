@@ -38,23 +38,19 @@ app::SettingsToApply applyFile(const QString &path)
     platform::loadIniFile(document, path, app::decodeSettingsText);
     const auto stored =
         app::readSettings([&](std::string_view key) { return document.value(app::SettingsSection, key); }, ',');
-    return app::applySettings(
-        stored, ',', 42, [](const std::string &text) { return static_cast<int>(QString::fromStdString(text).size()); });
+    return app::applySettings(stored, ',', 42, [](const std::string &) { return 0; });
 }
 
-std::vector<std::pair<std::string, std::string>> someEntries()
+// Writes the settings of a three-player game as the end of a run does.
+bool writeSettings(const QString &path, const platform::ChunkWriter &writer = {})
 {
     app::WindowSettings window;
     window.players = 3;
     window.whistValueTexts = {"0,5", "2", "3"};
     window.names = {"Аня", "Боря", "Вера", "Гена", "Даша", "Егор", "Жора", "Зоя", "Ира"};
-    return app::settingsEntries(app::collectSettings(window, ','), ',');
-}
-
-bool failHalfway(int fd, std::string_view bytes)
-{
-    const auto half = bytes.size() / 2;
-    return ::write(fd, bytes.data(), half) == static_cast<ssize_t>(half) && false;
+    return platform::updateIniFile(path, app::SettingsSection,
+                                   app::settingsEntries(app::collectSettings(window, ','), ','),
+                                   app::decodeSettingsText, writer);
 }
 
 } // namespace
@@ -64,112 +60,59 @@ class SettingsFileTest : public QObject
     Q_OBJECT
 
 private slots:
-    void utf8Check_data();
-    void utf8Check();
     void legacyFile_windows1251WithCrlf_readsNames();
     void rewrite_keepsOtherSectionsKeysAndComments();
-    void rewrite_writesPlainKeyValueLinesInUtf8();
-    void missingFile_givesDesignStateAndIsCreated();
     void garbageFile_givesDefaults_data();
     void garbageFile_givesDefaults();
     void failedWrite_leavesPreviousFileIntact();
-    void unwritablePlace_reportsFailure();
     void location_programFolderOrConfigFolder();
 };
-
-void SettingsFileTest::utf8Check_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("valid");
-    QTest::newRow("cyrillic") << QByteArray("Запад") << true;
-    QTest::newRow("four-byte") << QByteArray("\xF0\x9F\x83\x8F") << true;
-    QTest::newRow("windows-1251 text") << QByteArray("\xC7\xE0\xEF\xE0\xE4") << false;
-    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << false;
-    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false;
-    QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
-    QTest::newRow("cut at the end") << QByteArray("\xD0") << false;
-}
-
-void SettingsFileTest::utf8Check()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, valid);
-    QCOMPARE(app::isValidUtf8(bytes.toStdString()), valid);
-}
 
 void SettingsFileTest::legacyFile_windows1251WithCrlf_readsNames()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SETTINGS.INI"));
     // "Вася", "Ёжик" and "Юля" in Windows-1251, as an older copy wrote them.
-    writeBytes(path, QByteArray("[Zelvara]\r\nPlayersNumber=3\r\nNameOfP1For4=\xC2\xE0\xF1\xFF\r\n"
-                                "NameOfP2For4=\xA8\xE6\xE8\xEA\r\nNameOfP3For3=\xDE\xEB\xFF\r\n"
-                                "ValueOfWhistFor3=2,5\r\n"));
+    writeBytes(path,
+               QByteArray("[Zelvara]\r\nPlayersNumber=3\r\nNameOfP1For4=\xC2\xE0\xF1\xFF\r\n"
+                          "NameOfP2For4=\xA8\xE6\xE8\xEA\r\nNameOfP3For3=\xDE\xEB\xFF\r\nValueOfWhistFor3=2,5\r\n"));
     const auto apply = applyFile(path);
     QCOMPARE(apply.players, std::optional<int>(3));
     QCOMPARE(QString::fromStdString(apply.names[0]), QStringLiteral("Вася"));
     QCOMPARE(QString::fromStdString(apply.names[1]), QStringLiteral("Ёжик"));
     QCOMPARE(QString::fromStdString(apply.names[6]), QStringLiteral("Юля"));
     QCOMPARE(apply.whistValueTexts[1].value_or(""), std::string("2,5"));
-
-    // Rewritten, the file is UTF-8 and reads the same.
-    QVERIFY(platform::updateIniFile(path, app::SettingsSection, {{"GameType", "2"}}, app::decodeSettingsText));
-    QVERIFY(app::isValidUtf8(readBytes(path).toStdString()));
-    QCOMPARE(QString::fromStdString(applyFile(path).names[0]), QStringLiteral("Вася"));
+    // Overlong forms and surrogates are not UTF-8 either.
+    QVERIFY(!app::isValidUtf8("\xC0\xAF") && !app::isValidUtf8("\xED\xA0\x80") && app::isValidUtf8("Юг"));
 }
 
 void SettingsFileTest::rewrite_keepsOtherSectionsKeysAndComments()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("SETTINGS.INI"));
-    writeBytes(path, QByteArray("; kept at the top\n[Window]\nLeft = 10\n; about the program\n[Zelvara]\n"
-                                "PlayersNumber=4\nLegacyKey=stays\n[Other]\nx=y\n; kept at the end\n"));
-    QVERIFY(platform::updateIniFile(path, app::SettingsSection, someEntries(), app::decodeSettingsText));
+    writeBytes(path,
+               QByteArray("; kept at the top\r\n[Window]\r\nLeft = 10\r\n; about the program\r\n[Zelvara]\r\n"
+                          "PlayersNumber=4\r\nNameOfP1For4=\xC2\xE0\xF1\xFF\r\nLegacyKey=stays\r\n[Other]\r\nx=y\r\n"
+                          "; kept at the end\r\n"));
     // Twice, to show nothing accumulates.
-    QVERIFY(platform::updateIniFile(path, app::SettingsSection, someEntries(), app::decodeSettingsText));
+    QVERIFY(writeSettings(path) && writeSettings(path));
 
-    const QString text = QString::fromUtf8(readBytes(path));
-    for (const char *kept : {"; kept at the top", "Left=10", "; about the program", "LegacyKey=stays", "[Other]", "x=y",
-                             "; kept at the end"}) {
-        QVERIFY2(text.contains(QString::fromUtf8(kept)), kept);
-        QCOMPARE(text.count(QString::fromUtf8(kept)), 1);
-    }
-    QVERIFY(text.contains(QStringLiteral("PlayersNumber=3\n")));
-    QVERIFY(!text.contains(QStringLiteral("PlayersNumber=4")));
-    QVERIFY(text.indexOf(QStringLiteral("[Window]")) < text.indexOf(QStringLiteral("[Zelvara]")));
-}
-
-void SettingsFileTest::rewrite_writesPlainKeyValueLinesInUtf8()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("SETTINGS.INI"));
-    QVERIFY(platform::updateIniFile(path, app::SettingsSection, someEntries(), app::decodeSettingsText));
     const QByteArray bytes = readBytes(path);
-    QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
-    QVERIFY(!bytes.contains('\r'));
-    QStringList lines = QString::fromUtf8(bytes).split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.takeFirst(), QStringLiteral("[Zelvara]"));
-    QCOMPARE(lines.size(), int(app::SettingsKeys.size()));
-    for (int i = 0; i < lines.size(); ++i)
-        QVERIFY2(lines[i].startsWith(QString::fromUtf8(app::SettingsKeys[std::size_t(i)]) + u'='),
-                 qPrintable(lines[i]));
-    QVERIFY(lines.contains(QStringLiteral("ValueOfWhistFor4=0,5")));
-    QVERIFY(lines.contains(QStringLiteral("NameOfP1For4=Аня")));
-}
-
-void SettingsFileTest::missingFile_givesDesignStateAndIsCreated()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("zelvara/SETTINGS.INI"));
-    const auto apply = applyFile(path);
-    QVERIFY(!apply.players && !apply.gameType && !apply.heapDivision);
-    QVERIFY(!apply.whistValueTexts[0] && !apply.whistValueTexts[1] && !apply.whistValueTexts[2]);
-    QCOMPARE(QString::fromStdString(apply.names[0]), QStringLiteral("Запад"));
-    QCOMPARE(QString::fromStdString(apply.names[8]), QStringLiteral("Юг"));
-
-    // The configuration folder does not exist on a first start; writing makes it.
-    QVERIFY(platform::updateIniFile(path, app::SettingsSection, someEntries(), app::decodeSettingsText));
-    QCOMPARE(applyFile(path).players, std::optional<int>(3));
+    QVERIFY(app::isValidUtf8(bytes.toStdString()) && !bytes.startsWith("\xEF\xBB\xBF") && !bytes.contains('\r'));
+    const QString text = QString::fromUtf8(bytes);
+    for (const char *kept : {"; kept at the top", "Left=10", "; about the program", "LegacyKey=stays", "[Other]", "x=y",
+                             "; kept at the end", "PlayersNumber=3\n", "NameOfP1For4=Аня\n"})
+        QVERIFY2(text.count(QString::fromUtf8(kept)) == 1, kept);
+    QVERIFY(text.indexOf(QStringLiteral("[Window]")) < text.indexOf(QStringLiteral("[Zelvara]")));
+    // A new file lists the keys in the table's order, as plain key=value lines.
+    const QString fresh = dir.filePath(QStringLiteral("NEW.INI"));
+    QVERIFY(writeSettings(fresh));
+    const QString written = QString::fromUtf8(readBytes(fresh));
+    qsizetype at = 0;
+    for (const auto key : app::SettingsKeys) {
+        at = written.indexOf(u'\n' + QString::fromUtf8(key.data(), qsizetype(key.size())) + u'=', at);
+        QVERIFY2(at > 0, key.data());
+    }
 }
 
 void SettingsFileTest::garbageFile_givesDefaults_data()
@@ -195,8 +138,8 @@ void SettingsFileTest::garbageFile_givesDefaults()
     const auto apply = applyFile(path);
     QVERIFY(!apply.players && !apply.gameType && !apply.heapDivision);
     QCOMPARE(QString::fromStdString(apply.names[3]), QStringLiteral("Юг"));
-    // And the file can still be rewritten, the settings then read back.
-    QVERIFY(platform::updateIniFile(path, app::SettingsSection, someEntries(), app::decodeSettingsText));
+    // The file can still be rewritten and read back.
+    QVERIFY(writeSettings(path));
     QCOMPARE(applyFile(path).players, std::optional<int>(3));
 }
 
@@ -207,31 +150,17 @@ void SettingsFileTest::failedWrite_leavesPreviousFileIntact()
     const QByteArray previous("[Zelvara]\nPlayersNumber=2\nNameOfP1For2=Лев\n");
     writeBytes(path, previous);
 
-    QVERIFY(!platform::updateIniFile(path, app::SettingsSection, someEntries(), app::decodeSettingsText, failHalfway));
+    // The disk fills up halfway through.
+    QVERIFY(!writeSettings(path, [](int fd, std::string_view bytes) {
+        [[maybe_unused]] const auto written = ::write(fd, bytes.data(), bytes.size() / 2);
+        return false;
+    }));
     QCOMPARE(readBytes(path), previous);
-    // No temporary file is left beside it.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("SETTINGS.INI")});
-}
 
-void SettingsFileTest::unwritablePlace_reportsFailure()
-{
-    QTemporaryDir dir;
-    // A file where the folder should be: no one, not even root, can write below it.
-    writeBytes(dir.filePath(QStringLiteral("blocked")), "x");
-    const QString path = dir.filePath(QStringLiteral("blocked/SETTINGS.INI"));
-    QVERIFY(!platform::updateIniFile(path, app::SettingsSection, someEntries(), app::decodeSettingsText));
-
-    // A read-only folder, where permissions apply.
-    if (::geteuid() != 0) {
-        const QString folder = dir.filePath(QStringLiteral("readonly"));
-        QVERIFY(QDir().mkpath(folder));
-        const QString inside = folder + QStringLiteral("/SETTINGS.INI");
-        writeBytes(inside, "[Zelvara]\nGameType=2\n");
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        QVERIFY(!platform::updateIniFile(inside, app::SettingsSection, someEntries(), app::decodeSettingsText));
-        QCOMPARE(readBytes(inside), QByteArray("[Zelvara]\nGameType=2\n"));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    // A file where the folder should be: not even root can write below it.
+    QVERIFY(!writeSettings(path + QStringLiteral("/SETTINGS.INI")));
+    QCOMPARE(readBytes(path), previous);
 }
 
 void SettingsFileTest::location_programFolderOrConfigFolder()
@@ -239,20 +168,20 @@ void SettingsFileTest::location_programFolderOrConfigFolder()
     QTemporaryDir dir;
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
-
-    // A writable program folder holds the file, whatever the environment says.
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    // A writable program folder holds the file, whatever the environment says.
     QCOMPARE(platform::settingsFilePath(dir.path(), environment), dir.filePath(QStringLiteral("SETTINGS.INI")));
 
-    // A program folder the program cannot write to (here: one that is not there) sends it to the
-    // configuration folder.
+    // One the program cannot write to (here: not there at all) sends it to the configuration folder,
+    // which the first write creates.
     const QString installed = dir.filePath(QStringLiteral("usr/bin"));
-    QCOMPARE(platform::settingsFilePath(installed, environment),
-             dir.filePath(QStringLiteral("config/zelvara/SETTINGS.INI")));
+    const QString configured = platform::settingsFilePath(installed, environment);
+    QCOMPARE(configured, dir.filePath(QStringLiteral("config/zelvara/SETTINGS.INI")));
+    QVERIFY(writeSettings(configured));
+    QCOMPARE(applyFile(configured).players, std::optional<int>(3));
+
+    // A relative or missing XDG_CONFIG_HOME means ~/.config.
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("relative/config"));
-    QCOMPARE(platform::settingsFilePath(installed, environment),
-             dir.filePath(QStringLiteral("home/.config/zelvara/SETTINGS.INI")));
-    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
     QCOMPARE(platform::settingsFilePath(installed, environment),
              dir.filePath(QStringLiteral("home/.config/zelvara/SETTINGS.INI")));
 }

@@ -8,6 +8,7 @@
 #include "tests/support/recording_desktop.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -189,9 +190,12 @@ void SettingsWindowTest::about_opensFromMenuAndButton_closeBoxEnablesMainWindow(
     TAboutProgram about(m_window.get());
     connect(m_window.get(), &TZelvara::aboutRequested, &about, &TAboutProgram::showAbout);
 
-    find<QAction>(u"About"_s)->trigger();
+    find<QAction>(u"About"_s)->trigger(); // returns at once: no modal loop runs
     QVERIFY(about.isVisible());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
     QVERIFY(!m_window->isEnabled());
+    // Not a child of the main window, so it still takes input.
+    QVERIFY(about.findChild<QPushButton *>(u"Close1"_s)->isEnabled());
     about.close(); // the close box
     QVERIFY(about.isHidden());
     QVERIFY(m_window->isEnabled());
