@@ -66,13 +66,14 @@ STAMP = (2024, 1, 1, 0, 0, 0)
 
 
 def runs(text):
-    """The runs of one line: **bold** spans become bold runs."""
+    """The runs of one line: **bold** spans become bold runs, a tab becomes a tab stop."""
     out = []
     for i, part in enumerate(re.split(r"\*\*", text)):
         if not part:
             continue
         props = "<w:rPr><w:b/></w:rPr>" if i % 2 else ""
-        out.append(f'<w:r>{props}<w:t xml:space="preserve">{escape(part)}</w:t></w:r>')
+        pieces = [f'<w:t xml:space="preserve">{escape(piece)}</w:t>' if piece else "" for piece in part.split("\t")]
+        out.append(f"<w:r>{props}{'<w:tab/>'.join(pieces)}</w:r>")
     return "".join(out)
 
 
