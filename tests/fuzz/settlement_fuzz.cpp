@@ -320,6 +320,62 @@ void answerConfirmDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::Sh
     }
 }
 
+bool sameOutcome(const engine::SettlementOutcome &a, const engine::SettlementOutcome &b)
+{
+    if (a.index() != b.index()) {
+        return false;
+    }
+    if (const auto *results = std::get_if<engine::Results>(&a)) {
+        const auto &other = std::get<engine::Results>(b);
+        return results->players == other.players && results->values == other.values;
+    }
+    if (const auto *failure = std::get_if<engine::ValidationFailure>(&a)) {
+        return failure->message == std::get<engine::ValidationFailure>(b).message;
+    }
+    return std::get<engine::CorrectionDialog>(a) == std::get<engine::CorrectionDialog>(b);
+}
+
+std::string swapSeparators(std::string text)
+{
+    for (char &c : text) {
+        c = c == ',' ? '.' : c == '.' ? ',' : c;
+    }
+    return text;
+}
+
+// The decimal comma and the decimal point play the same part: the sheet written with the other one, read
+// under the other setting, settles the same way.
+void checkSeparatorsAlike(const FuzzSheet &sheet, const engine::SettlementOutcome &outcome)
+{
+    engine::SheetTexts swapped = sheet.texts;
+    swapped.whistValue = swapSeparators(swapped.whistValue);
+    for (std::size_t i = 0; i < engine::MaxPlayers; ++i) {
+        swapped.names[i] = swapSeparators(swapped.names[i]);
+        swapped.pools[i] = swapSeparators(swapped.pools[i]);
+        swapped.heaps[i] = swapSeparators(swapped.heaps[i]);
+        for (auto &whists : swapped.whists[i]) {
+            whists = swapSeparators(whists);
+        }
+    }
+    const char other = sheet.separator == ',' ? '.' : ',';
+    check(sameOutcome(engine::settle(swapped, sheet.options, other), outcome), "the two separators settle alike");
+}
+
+// The game type only weighs the pools: with every pool at zero both types settle alike.
+void checkGameTypeWeighsOnlyPools(const FuzzSheet &sheet, const engine::SettlementOutcome &outcome)
+{
+    for (int i = 0; i < sheet.texts.players; ++i) {
+        if (engine::readInteger(sheet.texts.pools[static_cast<std::size_t>(i)]).value_or(1) != 0) {
+            return;
+        }
+    }
+    engine::Options options = sheet.options;
+    options.gameType =
+        options.gameType == engine::GameType::Sochi ? engine::GameType::Leningrad : engine::GameType::Sochi;
+    check(sameOutcome(engine::settle(sheet.texts, options, sheet.separator), outcome),
+          "without pools both game types settle alike");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -328,6 +384,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const FuzzSheet sheet = buildSheet(in);
     zelvara::fuzz::inputDescription() = describe(sheet);
     const auto outcome = engine::settle(sheet.texts, sheet.options, sheet.separator);
+    checkSeparatorsAlike(sheet, outcome);
+    checkGameTypeWeighsOnlyPools(sheet, outcome);
 
     if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
         check(knownMessage(failure->message), "a message is one of the program's", failure->message);
