@@ -80,6 +80,13 @@ void writeText(QLineEdit *edit, const QString &text)
     edit->setCursorPosition(0);
 }
 
+void setResultColour(QLineEdit *result, bool loss)
+{
+    QPalette palette = result->palette();
+    palette.setColor(QPalette::Text, loss ? Red : Navy);
+    result->setPalette(palette);
+}
+
 // "Запада" for the seat names; anyone else is "игрока Петя" (or the player's number if unnamed).
 QString ofPlayer(const QString &name, int player)
 {
@@ -414,7 +421,8 @@ void TZelvara::setTabOrder()
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-QLineEdit *&TZelvara::field(Sheet &sheet, FieldId id)
+// The slot of a field in a sheet, for a sheet that may be const or not.
+template <typename SheetType> auto &fieldSlot(SheetType &sheet, FieldId id)
 {
     const auto p = static_cast<std::size_t>(std::max(id.player - 1, 0));
     switch (id.kind) {
@@ -434,10 +442,14 @@ QLineEdit *&TZelvara::field(Sheet &sheet, FieldId id)
     return sheet.whistValue;
 }
 
+QLineEdit *&TZelvara::field(Sheet &sheet, FieldId id)
+{
+    return fieldSlot(sheet, id);
+}
+
 QLineEdit *TZelvara::fieldOf(const Sheet &sheet, FieldId id)
 {
-    // The table of fields is shared by both; only the reference returned differs.
-    return field(const_cast<Sheet &>(sheet), id);
+    return fieldSlot(sheet, id);
 }
 
 QLineEdit *TZelvara::findField(const QString &objectName) const
@@ -543,7 +555,7 @@ void TZelvara::setFieldText(const QString &objectName, const QString &text)
 
 int TZelvara::nameFieldInnerWidth() const
 {
-    return fieldSize(FieldKind::Name).width - 2 * NameBorder;
+    return m_sheet4.names[0]->width() - 2 * NameBorder;
 }
 
 QFont TZelvara::nameFont() const
@@ -567,13 +579,6 @@ void TZelvara::writeFields(int players, const std::vector<correction::FieldWrite
     Sheet &sheet = sheetFor(players);
     for (const correction::FieldWrite &write : writes)
         writeText(field(sheet, write.field), QString::fromStdString(write.text));
-}
-
-void TZelvara::setResultColour(QLineEdit *result, bool loss)
-{
-    QPalette palette = result->palette();
-    palette.setColor(QPalette::Text, loss ? Red : Navy);
-    result->setPalette(palette);
 }
 
 void TZelvara::showResults(int players, const std::vector<engine::ShownResult> &results)
@@ -733,7 +738,7 @@ void TZelvara::ReferenceClick()
     }
 }
 
-void TZelvara::Exit1Click()
+void TZelvara::Exit1Click() // NOLINT(readability-convert-member-functions-to-static): a handler
 {
     QCoreApplication::quit();
 }
@@ -743,7 +748,9 @@ bool TZelvara::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     auto *edit = qobject_cast<QLineEdit *>(watched);
-    const auto *key = static_cast<QKeyEvent *>(event);
+    const auto *key = dynamic_cast<QKeyEvent *>(event);
+    if (key == nullptr)
+        return false;
     switch (key->key()) {
     case Qt::Key_Backspace:
     case Qt::Key_Tab:

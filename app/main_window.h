@@ -37,6 +37,7 @@ class TZelvara : public QMainWindow
 public:
     explicit TZelvara(platform::Desktop &desktop, QWidget *parent = nullptr);
     ~TZelvara() override;
+    Q_DISABLE_COPY_MOVE(TZelvara)
 
     // The checked player count: 4, 3 or 2.
     int selectedPlayers() const;
@@ -95,8 +96,7 @@ private:
     Sheet &sheetFor(int players);
     const Sheet &sheetFor(int players) const;
     Sheet &selectedSheet();
-    void updateAccessibleNames(Sheet &sheet);
-    void setResultColour(QLineEdit *result, bool loss);
+    static void updateAccessibleNames(Sheet &sheet);
     void arrangeResultButtons(const Sheet &sheet);
     void arrangeForShownResults();
     void switchPlayers(int n);

@@ -26,8 +26,6 @@ constexpr int LockTimeoutMs = 5000;
 
 SingleCopy::SingleCopy(QString serverName, QObject *parent) : QObject(parent), m_serverName(std::move(serverName)) {}
 
-SingleCopy::~SingleCopy() = default;
-
 QString SingleCopy::sanitizedDisplay(const QString &display)
 {
     QString out;

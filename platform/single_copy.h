@@ -18,7 +18,6 @@ class SingleCopy : public QObject
 
 public:
     explicit SingleCopy(QString serverName, QObject *parent = nullptr);
-    ~SingleCopy() override;
 
     // "zelvara-<uid>-<display>": one name per user and per display, made of file-name-safe characters.
     static QString defaultServerName();

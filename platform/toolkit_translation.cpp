@@ -5,18 +5,22 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace zelvara::platform {
 
 bool installToolkitTranslation(QCoreApplication &app)
 {
-    auto *translator = new QTranslator(&app);
-    if (!translator->load(u"qtbase_ru"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(u"qtbase_ru"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
-    }
-    return QCoreApplication::installTranslator(translator);
+    if (!QCoreApplication::installTranslator(translator.get()))
+        return false;
+    // The application keeps the catalogue for the rest of the run.
+    translator.release()->setParent(&app);
+    return true;
 }
 
 } // namespace zelvara::platform
