@@ -71,6 +71,38 @@ class CorrectionTest(e.ProgramTestCase):
         self.assertTexts(app, {"Итог игрока Запад": "+23", "Итог игрока Север": "+51",
                                "Итог игрока Восток": "-17", "Итог игрока Юг": "-57"})
 
+    def test_escapeLeavesDialogOpen_cancelFromKeyboardSettlesUnchangedSheet(self):
+        cases = {
+            # name: (divisibility, sheet, dialog caption, results rounded to hundredths)
+            "lot": ("На N игроков", ODD_HEAP, "Выбор игрока",
+                    {"Итог игрока Запад": "-88,5", "Итог игрока Север": "+31,5", "Итог игрока Восток": "-46,5",
+                     "Итог игрока Юг": "+103,5"}),
+            "confirm": ("На N игроков — 1", UNEVEN_RESIDUES, "Zelvara",
+                        {"Итог игрока Запад": "+23,33", "Итог игрока Север": "+50", "Итог игрока Восток": "-16,67",
+                         "Итог игрока Юг": "-56,67"}),
+        }
+        for name, (divisibility, sheet, caption, results) in cases.items():
+            with self.subTest(name):
+                program, _, app = self.open()
+                e.click(e.find(app, divisibility))
+                e.wait_for("the option to be checked", lambda: e.is_checked(e.find(app, divisibility)))
+                dialog = self.settle_into_dialog(program, app, sheet, caption)
+                # Escape must not answer for the player: the dialog stays, the main window stays disabled.
+                e.press("Escape")
+                deadline = time.monotonic() + 0.5
+                while time.monotonic() < deadline:
+                    self.assertIn(dialog, e.visible_windows(pid=program.pid), "Escape closed the dialog")
+                    time.sleep(0.05)
+                self.assertFalse(e.is_enabled(e.find(app, "Рассчитать")))
+                e.press("Tab")
+                e.wait_for("focus on Отмена", lambda: e.is_focused(e.find(app, "Отмена", e.pyatspi.ROLE_PUSH_BUTTON)))
+                e.press("space")
+                e.wait_for("the dialog to go", lambda: dialog not in e.visible_windows(pid=program.pid))
+                e.wait_for("the main window to be enabled", lambda: e.is_enabled(e.find(app, "Рассчитать")))
+                self.assertTexts(app, {name: sheet[name] for name in ("Гора игрока Запад", "Гора игрока Север")})
+                self.assertTexts(app, results)
+                program.kill()
+
     def test_closeRequestToDialog_neverStrandsDisabledMainWindow(self):
         program, _, app = self.open()
         dialog = self.settle_into_dialog(program, app, ODD_HEAP, "Выбор игрока")
