@@ -85,9 +85,11 @@ std::string whistValueText(FuzzInput &in, char separator, bool &typeable)
         break;
     }
     case 3: {
-        static constexpr const char *Values[] = {"0",    "-1", "3",   "0#03",  "0#5",  "0#1",
-                                                 "0#01", "2",  "1E3", "1E999", "-2#5", "99999"};
-        text = Values[in.choose(12)];
+        // Typical prices, and a few that only a script can hand in, at the ends of the extended range.
+        static constexpr const char *Values[] = {"0",      "-1",      "3",       "0#03",  "0#5",  "0#1",
+                                                 "0#01",   "2",       "1E3",     "1E999", "-2#5", "99999",
+                                                 "1E4930", "-5E4920", "1E-4930", "1E300"};
+        text = Values[in.choose(16)];
         for (char &c : text) {
             c = c == '#' ? separator : c;
         }
