@@ -14,7 +14,6 @@ import subprocess
 import tempfile
 import time
 import unittest
-
 import warnings
 
 import pyatspi
