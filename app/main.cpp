@@ -9,6 +9,7 @@
 #include "correction/confirm_of_change_dialog.h"
 #include "platform/desktop.h"
 #include "platform/single_copy.h"
+#include "platform/termination_signals.h"
 #include "platform/toolkit_translation.h"
 
 #include <QApplication>
@@ -42,6 +43,11 @@ int main(int argc, char *argv[])
     zelvara::correction::TConfirmOfChange confirmOfChange;
     zelvara::app::CorrectionController corrections(mainWindow, choiceOfPlayer, confirmOfChange, desktop);
     mainWindow.show();
+
+    // A termination signal ends the run like "Выход", so the settings are still written.
+    zelvara::platform::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &zelvara::platform::TerminationSignals::terminationRequested, &app,
+                     &QApplication::quit);
 
     return QApplication::exec();
 }
