@@ -51,7 +51,8 @@ void SystemDesktop::openDocument(const QString &path)
 
 bool SystemDesktop::fileExists(const QString &path) const
 {
-    return QFileInfo::exists(path);
+    // A folder by the document's name is no document: the player is told it is missing.
+    return QFileInfo(path).isFile();
 }
 
 QString SystemDesktop::programFolder() const

@@ -22,6 +22,7 @@ public:
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
     // Hands the file to the desktop shell to open with its associated application; the answer is not used.
     virtual void openDocument(const QString &path) = 0;
+    // Whether a regular file (not a folder) is at the path.
     virtual bool fileExists(const QString &path) const = 0;
     // The folder of the running executable, without a trailing slash.
     virtual QString programFolder() const = 0;
