@@ -32,7 +32,7 @@ QString settingsFilePath(const QString &programFolder, const QProcessEnvironment
     if (writableFolder(programFolder))
         return QDir(programFolder).filePath(SettingsFileName);
 
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG base directory rules require.
     QString configHome = environment.value(QStringLiteral("XDG_CONFIG_HOME"));
     if (configHome.isEmpty() || QDir::isRelativePath(configHome)) {
         QString home = environment.value(QStringLiteral("HOME"));
