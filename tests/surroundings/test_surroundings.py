@@ -110,6 +110,16 @@ class SurroundingsTest(e.ProgramTestCase):
         os.chmod(self.settings, stat.S_IRUSR)
         self.assertEqual(read_settings(self.settings), {"PlayersNumber": "3"})
 
+    def test_hugeBinarySettingsFile_designStateThenRewritten(self):
+        # 8 MB of anything, key-like lines and zero bytes included: read at start without a hang.
+        chunk = bytes(range(256)) + b"\n[Zelvara]\nPlayersNumber=\x00\xff\nNameOfP1For4=" + b"\xe9" * 500 + b"\n"
+        with open(self.settings, "wb") as f:
+            f.write(chunk * (8 * 1024 * 1024 // len(chunk)))
+        program, wid, app = self.launch()
+        self.assertDesignOptions(app)
+        self.closeNormally(program, wid)
+        self.assertEqual(read_settings(self.settings).get("PlayersNumber"), "4")
+
     def test_homeUnset_settingsInProgramFolder(self):
         env = {k: v for k, v in os.environ.items() if k != "HOME"}
         program, wid, app = self.launch(env)
