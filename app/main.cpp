@@ -33,6 +33,8 @@ int main(int argc, char *argv[])
     zelvara::app::TZelvara mainWindow(desktop);
     QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::showRequested, &mainWindow,
                      &zelvara::app::TZelvara::bringToFront);
+    // Once the loop ends (settings are still to be written), a new start gets a window of its own.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &singleCopy, &zelvara::platform::SingleCopy::release);
     // The About window comes second; "О программе" and the Info menu item open it.
     zelvara::app::TAboutProgram about(&mainWindow);
     QObject::connect(&mainWindow, &zelvara::app::TZelvara::aboutRequested, &about,

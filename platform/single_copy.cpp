@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/single_copy.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <memory>
 #include <unistd.h>
@@ -21,6 +23,9 @@ const QByteArray ShowAnswer = "shown\n";
 constexpr int ConnectTimeoutMs = 1000;
 constexpr int AnswerTimeoutMs = 2000;
 constexpr int LockTimeoutMs = 5000;
+// How long a later start waits for a copy that is on its way out to let go of the socket.
+constexpr int ExitingCopyWaitMs = 10000;
+constexpr int RetryPauseMs = 50;
 
 } // namespace
 
@@ -56,30 +61,51 @@ SingleCopy::Claim SingleCopy::claim()
     lock.setStaleLockTime(10000);
     const bool locked = lock.tryLock(LockTimeoutMs);
 
-    if (askRunningCopyToShow())
-        return Claim::HandedOver;
-    if (listen())
-        return Claim::First;
-    // A socket nobody answers on is what a crashed copy leaves behind.
-    QLocalServer::removeServer(m_serverName);
-    if (listen())
-        return Claim::First;
-    // Without the lock another copy may have won in the meantime.
-    if (!locked && askRunningCopyToShow())
-        return Claim::HandedOver;
-    return Claim::Failed;
+    QDeadlineTimer exitingCopy(ExitingCopyWaitMs);
+    for (;;) {
+        switch (askRunningCopyToShow()) {
+        case Answer::Shown:
+            return Claim::HandedOver;
+        case Answer::NoCopy:
+            if (listen())
+                return Claim::First;
+            // A socket nobody answers on is what a crashed copy leaves behind.
+            QLocalServer::removeServer(m_serverName);
+            if (listen())
+                return Claim::First;
+            // Without the lock another copy may have won in the meantime.
+            if (!locked && askRunningCopyToShow() == Answer::Shown)
+                return Claim::HandedOver;
+            return Claim::Failed;
+        case Answer::NoAnswer:
+            // A copy that is ending lets go of its socket in a moment; the player who started this
+            // one still gets a window. A copy that stays hung is left alone and this one runs anyway.
+            if (exitingCopy.hasExpired())
+                return Claim::Failed;
+            QThread::msleep(RetryPauseMs);
+            break;
+        }
+    }
 }
 
-bool SingleCopy::askRunningCopyToShow()
+void SingleCopy::release()
+{
+    if (!m_server)
+        return;
+    m_server->close();
+    delete m_server;
+    m_server = nullptr;
+}
+
+SingleCopy::Answer SingleCopy::askRunningCopyToShow()
 {
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(ConnectTimeoutMs)) {
         // A copy too busy to take the connection in time is still running; its socket must not be
         // mistaken for a crashed copy's and removed.
-        return socket.error() == QLocalSocket::SocketTimeoutError;
+        return socket.error() == QLocalSocket::SocketTimeoutError ? Answer::NoAnswer : Answer::NoCopy;
     }
-    // Once connected, a copy is running whatever becomes of the request.
     socket.write(ShowRequest);
     socket.waitForBytesWritten(AnswerTimeoutMs);
     // Waiting for the answer keeps this copy alive until the running one has acted, so that a caller
@@ -88,7 +114,7 @@ bool SingleCopy::askRunningCopyToShow()
     while (!answer.contains('\n') && socket.waitForReadyRead(AnswerTimeoutMs))
         answer += socket.readAll();
     socket.disconnectFromServer();
-    return true;
+    return answer == ShowAnswer ? Answer::Shown : Answer::NoAnswer;
 }
 
 bool SingleCopy::listen()

@@ -36,12 +36,21 @@ public:
 
     QString serverName() const { return m_serverName; }
 
+    // The run is ending: stop answering, so that a copy started now comes up with its own window
+    // instead of handing over to one on its way out.
+    void release();
+
 signals:
     // A later start asked the running copy to come forward.
     void showRequested();
 
 private:
-    bool askRunningCopyToShow();
+    enum class Answer {
+        Shown,   // a running copy showed its window
+        NoCopy,  // nothing listens (or only a crashed copy's socket is left)
+        NoAnswer // a copy took the request but did not show itself: it is exiting, or hung
+    };
+    Answer askRunningCopyToShow();
     bool listen();
     void onNewConnection();
 
