@@ -22,8 +22,12 @@ std::optional<std::int32_t> readInteger(std::string_view text);
 // malformed text, "inf", "nan", or the other separator.
 std::optional<Extended> readReal(std::string_view text, char decimalSeparator);
 
+// The largest whist value, in magnitude, that the settlement accepts.
+inline constexpr Extended MaxWhistValueMagnitude = 1E4900L;
+
 // The whist value as the settlement accepts it: a number (readReal) that is a whole number of
-// hundredths of the money unit. Zero and negative amounts are accepted.
+// hundredths of the money unit, at most MaxWhistValueMagnitude in magnitude. Zero and negative amounts
+// are accepted.
 std::optional<Extended> readWhistValue(std::string_view text, char decimalSeparator);
 
 } // namespace zelvara::engine

@@ -107,6 +107,9 @@ void FieldReadingTest::readWhistValue_acceptsWholeHundredthsOnly_data()
         {"-5000,125 fails", "-5000,125", "fail"},
         {"overflowing exponent", "1E99999", "fail"},
         {"hundredths beyond the range", "1E4931", "fail"},
+        // A price so large that the results would overflow is no money amount.
+        {"price whose results would overflow", "1E4930", "fail"},
+        {"negative price whose results would overflow", "-2E4900", "fail"},
     };
     for (const char separator : {',', '.'}) {
         for (const Row &row : Rows) {
