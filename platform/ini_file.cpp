@@ -100,17 +100,40 @@ void IniDocument::load(std::string_view text)
     d->closingComments = closingComments(text);
 }
 
+namespace {
+
+bool isBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+bool isQuoted(std::string_view value)
+{
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+} // namespace
+
+// A value read from an INI file loses the blanks around it, and one pair of double quotes around it is
+// taken off, as INI readers on Windows do. So a name that begins or ends with a blank ("Юг " is not
+// "Юг") or is itself in quotes is written in quotes, and comes back unchanged.
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const
 {
     const char *found = d->ini.GetValue(std::string(section).c_str(), std::string(key).c_str(), nullptr);
     if (found == nullptr)
         return std::nullopt;
-    return std::string(found);
+    std::string_view text(found);
+    if (isQuoted(text))
+        text = text.substr(1, text.size() - 2);
+    return std::string(text);
 }
 
 void IniDocument::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
-    d->ini.SetValue(std::string(section).c_str(), std::string(key).c_str(), std::string(value).c_str());
+    std::string stored(value);
+    if (!value.empty() && (isBlank(value.front()) || isBlank(value.back()) || isQuoted(value)))
+        stored = '"' + stored + '"';
+    d->ini.SetValue(std::string(section).c_str(), std::string(key).c_str(), stored.c_str());
 }
 
 std::string IniDocument::text() const

@@ -62,6 +62,7 @@ class SettingsFileTest : public QObject
 private slots:
     void legacyFile_windows1251WithCrlf_readsNames();
     void rewrite_keepsOtherSectionsKeysAndComments();
+    void names_withBlanksOrQuotes_comeBackUnchanged();
     void garbageFile_givesDefaults_data();
     void garbageFile_givesDefaults();
     void failedWrite_leavesPreviousFileIntact();
@@ -113,6 +114,24 @@ void SettingsFileTest::rewrite_keepsOtherSectionsKeysAndComments()
         at = written.indexOf(u'\n' + QString::fromUtf8(key.data(), qsizetype(key.size())) + u'=', at);
         QVERIFY2(at > 0, key.data());
     }
+}
+
+void SettingsFileTest::names_withBlanksOrQuotes_comeBackUnchanged()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SETTINGS.INI"));
+    // "Юг " and "Юг" are different players; an INI reader drops the blanks around a value.
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"NameOfP1For4", "Юг "}, {"NameOfP2For4", "  Север"}, {"NameOfP3For4", "\"Восток\""}, {"NameOfP4For4", "a=b"}};
+    QVERIFY(platform::updateIniFile(path, app::SettingsSection, names, app::decodeSettingsText));
+    platform::IniDocument document;
+    platform::loadIniFile(document, path, app::decodeSettingsText);
+    for (const auto &[key, name] : names)
+        QCOMPARE(document.value(app::SettingsSection, key).value_or("<missing>"), name);
+    // A value someone put in quotes by hand reads without them, as on Windows.
+    writeBytes(path, QByteArray("[Zelvara]\nNameOfP1For4=\"Петя\"\n"));
+    platform::loadIniFile(document, path, app::decodeSettingsText);
+    QCOMPARE(document.value(app::SettingsSection, "NameOfP1For4").value_or(""), std::string("Петя"));
 }
 
 void SettingsFileTest::garbageFile_givesDefaults_data()
