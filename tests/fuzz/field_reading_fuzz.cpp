@@ -155,7 +155,8 @@ void checkReal(std::string_view text, char separator)
     if (whist) {
         check(sameReading(whist, value), "an accepted whist value is its number", text);
         check(zelvara::engine::whole(*whist * 100), "an accepted whist value is whole hundredths", text);
-    } else if (value && std::isfinite(*value)) {
+        check(std::fabs(*whist) <= zelvara::engine::MaxWhistValueMagnitude, "an accepted whist value is a price", text);
+    } else if (value && std::isfinite(*value) && std::fabs(*value) <= zelvara::engine::MaxWhistValueMagnitude) {
         check(!zelvara::engine::whole(*value * 100), "a number of whole hundredths is a whist value", text);
     }
 }
