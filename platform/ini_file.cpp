@@ -27,12 +27,13 @@ std::string_view trimmed(std::string_view line)
 }
 
 // SimpleIni keeps a comment only when a section or a key follows it; the comments that close the file
-// are kept here and written back after everything else.
+// are kept here and written back after everything else. Lines end where the INI reader ends them, at a
+// CR as well as at an LF: a key behind a lone CR is a key, not part of a comment.
 std::vector<std::string> closingComments(std::string_view text)
 {
     std::vector<std::string> lines;
     while (!text.empty()) {
-        const auto end = text.find('\n');
+        const auto end = text.find_first_of("\r\n");
         lines.emplace_back(trimmed(text.substr(0, end)));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
