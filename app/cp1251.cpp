@@ -57,13 +57,13 @@ bool isValidUtf8(std::string_view bytes)
         }
         if (lead >= 0xC2 && lead <= 0xDF) {
             length = 2;
-            codePoint = lead & 0x1Fu;
+            codePoint = lead & 0x1FU;
         } else if (lead >= 0xE0 && lead <= 0xEF) {
             length = 3;
-            codePoint = lead & 0x0Fu;
+            codePoint = lead & 0x0FU;
         } else if (lead >= 0xF0 && lead <= 0xF4) {
             length = 4;
-            codePoint = lead & 0x07u;
+            codePoint = lead & 0x07U;
         } else {
             return false;
         }
@@ -73,7 +73,7 @@ bool isValidUtf8(std::string_view bytes)
             const auto next = static_cast<unsigned char>(bytes[i + k]);
             if ((next & 0xC0) != 0x80)
                 return false;
-            codePoint = (codePoint << 6) | (next & 0x3Fu);
+            codePoint = (codePoint << 6) | (next & 0x3FU);
         }
         const bool overlong = (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
         const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;

@@ -46,7 +46,7 @@ engine::Extended readRealKey(const KeyLookup &lookup, std::string_view key, char
 std::string integerText(int value)
 {
     std::array<char, 16> buffer{};
-    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
+    auto *const end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
     return {buffer.data(), end};
 }
 

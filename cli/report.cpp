@@ -160,7 +160,7 @@ std::string formatTable(const Report &report)
     if (report.fields && !report.fields->empty()) {
         text += "fields written:\n";
         for (const auto &[name, value] : *report.fields) {
-            text += "  " + name + " = " + value + "\n";
+            text.append("  ").append(name).append(" = ").append(value).append("\n");
         }
     }
 

@@ -23,7 +23,7 @@ std::string decimalText(std::int64_t value)
 {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    return {buffer, result.ptr};
 }
 
 } // namespace

@@ -161,8 +161,7 @@ std::optional<Extended> readWhistValue(std::string_view text, char decimalSepara
     if (!value || frac(*value * 100.0L + 100000.0L) != 0.0L) {
         return std::nullopt;
     }
-    // No balance on a sheet reaches 1E15 whists, so below this price every result stays a finite
-    // number; a price beyond it (far past anything the field can hold) is no money amount.
+    // A price beyond it (far past anything the field can hold) is no money amount.
     if (std::fabs(*value) > MaxWhistValueMagnitude) {
         return std::nullopt;
     }

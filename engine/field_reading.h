@@ -4,6 +4,7 @@
 #include "engine/extended.h"
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -22,8 +23,9 @@ std::optional<std::int32_t> readInteger(std::string_view text);
 // malformed text, "inf", "nan", or the other separator.
 std::optional<Extended> readReal(std::string_view text, char decimalSeparator);
 
-// The largest whist value, in magnitude, that the settlement accepts.
-inline constexpr Extended MaxWhistValueMagnitude = 1E4900L;
+// The largest whist value, in magnitude, that the settlement accepts: no balance reaches 1E15 whists,
+// so every product with such a price stays within the extended range.
+inline constexpr Extended MaxWhistValueMagnitude = std::numeric_limits<Extended>::max() / 1E16L;
 
 // The whist value as the settlement accepts it: a number (readReal) that is a whole number of
 // hundredths of the money unit, at most MaxWhistValueMagnitude in magnitude. Zero and negative amounts

@@ -72,7 +72,7 @@ std::string formatGeneral(Extended value, char decimalSeparator)
         out += digits;
     } else if (exponent + 1 >= count) {
         out += digits;
-        out.append(static_cast<std::size_t>(exponent + 1 - count), '0');
+        out.append(static_cast<std::size_t>(exponent) + 1 - static_cast<std::size_t>(count), '0');
     } else {
         const auto point = static_cast<std::size_t>(exponent + 1);
         out.append(digits, 0, point);
@@ -102,7 +102,7 @@ std::vector<ShownResult> showResults(const Results &results, char decimalSeparat
 double roundToHundredths(Extended value)
 {
     const auto x = static_cast<double>(value);
-    const Extended hundredth = static_cast<Extended>(0.01);
+    const auto hundredth = static_cast<Extended>(0.01);
     const Extended q = static_cast<Extended>(x) / hundredth + (x >= 0 ? 0.5L : -0.5L);
     // A value too large to count in hundredths has no fraction to round away.
     constexpr Extended Bound = 9.2e18L;

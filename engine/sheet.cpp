@@ -19,7 +19,7 @@ constexpr bool validPlayer(int player, int players)
 
 std::string digit(int value)
 {
-    return std::string(1, static_cast<char>('0' + value));
+    return {static_cast<char>('0' + value)};
 }
 
 // Reads one digit 1..9 at the front of `rest` and drops it.
@@ -153,33 +153,43 @@ SheetTexts SheetTexts::withDesignTexts(int players)
     return sheet;
 }
 
-std::string &SheetTexts::text(FieldId field)
-{
-    return const_cast<std::string &>(static_cast<const SheetTexts &>(*this).text(field));
-}
+namespace {
 
-const std::string &SheetTexts::text(FieldId field) const
+// One lookup serves the const and the non-const accessor.
+template <typename Sheet> auto &fieldText(Sheet &sheet, FieldId field)
 {
     // Results have no text here and players outside 1..4 do not exist: callers never ask for them,
     // and the whist value stands in rather than reading outside the arrays.
     const bool inRange = validPlayer(field.player, MaxPlayers) &&
                          (field.kind != FieldKind::Whists || validPlayer(field.other, MaxPlayers));
     if (field.kind == FieldKind::WhistValue || field.kind == FieldKind::Result || !inRange) {
-        return whistValue;
+        return sheet.whistValue;
     }
     const auto i = static_cast<std::size_t>(field.player - 1);
     switch (field.kind) {
     case FieldKind::Name:
-        return names[i];
+        return sheet.names[i];
     case FieldKind::Pool:
-        return pools[i];
+        return sheet.pools[i];
     case FieldKind::Heap:
-        return heaps[i];
+        return sheet.heaps[i];
     case FieldKind::Whists:
-        return whists[i][static_cast<std::size_t>(field.other - 1)];
+        return sheet.whists[i][static_cast<std::size_t>(field.other - 1)];
     default:
-        return whistValue;
+        return sheet.whistValue;
     }
+}
+
+} // namespace
+
+std::string &SheetTexts::text(FieldId field)
+{
+    return fieldText(*this, field);
+}
+
+const std::string &SheetTexts::text(FieldId field) const
+{
+    return fieldText(*this, field);
 }
 
 } // namespace zelvara::engine
