@@ -68,13 +68,13 @@ std::string formatGeneral(Extended value, char decimalSeparator)
     } else if (exponent < 0) {
         out += '0';
         out += decimalSeparator;
-        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out.append(static_cast<std::size_t>(-exponent) - 1, '0');
         out += digits;
     } else if (exponent + 1 >= count) {
         out += digits;
         out.append(static_cast<std::size_t>(exponent) + 1 - static_cast<std::size_t>(count), '0');
     } else {
-        const auto point = static_cast<std::size_t>(exponent + 1);
+        const auto point = static_cast<std::size_t>(exponent) + 1;
         out.append(digits, 0, point);
         out += decimalSeparator;
         out.append(digits, point);
