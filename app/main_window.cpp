@@ -223,7 +223,7 @@ void TZelvara::FormDestroy()
     const auto entries = settingsEntries(collectSettings(window, separator), separator);
     // The window is going away: the box has no parent, and the program ends after it either way.
     if (!platform::updateIniFile(m_settingsPath, SettingsSection, entries, decodeSettingsText))
-        m_desktop.showMessage(nullptr, u"Unable to write to "_s + QDir::toNativeSeparators(m_settingsPath) + u'.');
+        m_desktop.showError(nullptr, u"Unable to write to "_s + QDir::toNativeSeparators(m_settingsPath) + u'.');
 }
 
 void TZelvara::buildMenu()

@@ -31,17 +31,31 @@ void SystemDesktop::beep()
     QApplication::beep();
 }
 
-void SystemDesktop::showMessage(QWidget *parent, const QString &text)
+namespace {
+
+void showBox(QWidget *parent, const QString &text, QMessageBox::Icon icon)
 {
     QMessageBox box(parent);
     box.setWindowTitle(applicationTitle());
-    box.setIcon(QMessageBox::NoIcon);
+    box.setIcon(icon);
     box.setText(text);
     QPushButton *ok = box.addButton(QMessageBox::Ok);
     // Qt's Russian catalogue renames the standard button; the program's box keeps its own "OK".
     ok->setText(u"OK"_s);
     box.setDefaultButton(ok);
     box.exec();
+}
+
+} // namespace
+
+void SystemDesktop::showMessage(QWidget *parent, const QString &text)
+{
+    showBox(parent, text, QMessageBox::NoIcon);
+}
+
+void SystemDesktop::showError(QWidget *parent, const QString &text)
+{
+    showBox(parent, text, QMessageBox::Critical);
 }
 
 void SystemDesktop::openDocument(const QString &path)

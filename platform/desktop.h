@@ -20,6 +20,8 @@ public:
     virtual void beep() = 0;
     // A modal box captioned with the application title and one "OK" button; returns when it is closed.
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
+    // The same box marked as an error, for a failure of the system rather than of the player's input.
+    virtual void showError(QWidget *parent, const QString &text) { showMessage(parent, text); }
     // Hands the file to the desktop shell to open with its associated application; the answer is not used.
     virtual void openDocument(const QString &path) = 0;
     // Whether a regular file (not a folder) is at the path.
@@ -40,6 +42,7 @@ class SystemDesktop final : public Desktop
 public:
     void beep() override;
     void showMessage(QWidget *parent, const QString &text) override;
+    void showError(QWidget *parent, const QString &text) override;
     void openDocument(const QString &path) override;
     bool fileExists(const QString &path) const override;
     QString programFolder() const override;
