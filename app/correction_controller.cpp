@@ -98,17 +98,17 @@ void CorrectionController::fillChoiceOfPlayer()
 void CorrectionController::lotAccepted(int drawnPlayer)
 {
     releaseMainWindow();
-    const int players = m_mainWindow.selectedPlayers();
-    apply(players, correction::acceptLotCorrection(m_mainWindow.sheetTexts(players), m_mainWindow.options().gameType,
-                                                   drawnPlayer, m_desktop.decimalSeparator()));
+    const engine::ShownSettlement source =
+        sourceOf(m_mainWindow.selectedPlayers(), engine::ShownBy::LotAccepted, drawnPlayer);
+    apply(source,
+          correction::acceptLotCorrection(source.sheet, source.options.gameType, drawnPlayer, source.decimalSeparator));
 }
 
 void CorrectionController::lotDeclined()
 {
     releaseMainWindow();
-    const int players = m_mainWindow.selectedPlayers();
-    apply(players, correction::declineLotCorrection(m_mainWindow.sheetTexts(players), m_mainWindow.options().gameType,
-                                                    m_desktop.decimalSeparator()));
+    const engine::ShownSettlement source = sourceOf(m_mainWindow.selectedPlayers(), engine::ShownBy::LotDeclined);
+    apply(source, correction::declineLotCorrection(source.sheet, source.options.gameType, source.decimalSeparator));
 }
 
 void CorrectionController::fillConfirmOfChange()
@@ -122,26 +122,33 @@ void CorrectionController::confirmedAccepted()
 {
     releaseMainWindow();
     const correction::Proposal proposal = std::exchange(m_proposal, correction::Proposal{});
-    apply(ConfirmedCorrectionPlayers, correction::acceptConfirmedCorrection(
-                                          m_mainWindow.sheetTexts(ConfirmedCorrectionPlayers),
-                                          m_mainWindow.options().gameType, proposal, m_desktop.decimalSeparator()));
+    const engine::ShownSettlement source = sourceOf(ConfirmedCorrectionPlayers, engine::ShownBy::ConfirmedAccepted);
+    apply(source, correction::acceptConfirmedCorrection(source.sheet, source.options.gameType, proposal,
+                                                        source.decimalSeparator));
 }
 
 void CorrectionController::confirmedDeclined()
 {
     releaseMainWindow();
     m_proposal = correction::Proposal{};
-    apply(ConfirmedCorrectionPlayers,
-          correction::declineConfirmedCorrection(m_mainWindow.sheetTexts(ConfirmedCorrectionPlayers),
-                                                 m_mainWindow.options().gameType, m_desktop.decimalSeparator()));
+    const engine::ShownSettlement source = sourceOf(ConfirmedCorrectionPlayers, engine::ShownBy::ConfirmedDeclined);
+    apply(source,
+          correction::declineConfirmedCorrection(source.sheet, source.options.gameType, source.decimalSeparator));
 }
 
-void CorrectionController::apply(int players, const correction::CorrectionOutcome &outcome)
+engine::ShownSettlement CorrectionController::sourceOf(int players, engine::ShownBy shownBy, int drawnPlayer) const
 {
+    return {m_mainWindow.sheetTexts(players), m_mainWindow.options(), m_desktop.decimalSeparator(), shownBy,
+            drawnPlayer};
+}
+
+void CorrectionController::apply(const engine::ShownSettlement &source, const correction::CorrectionOutcome &outcome)
+{
+    const int players = source.sheet.players;
     if (!outcome.writes.empty()) {
         m_mainWindow.writeFields(players, outcome.writes);
     }
-    m_mainWindow.showResults(players, outcome.results);
+    m_mainWindow.showResults(players, outcome.results, source);
 }
 
 } // namespace zelvara::app

@@ -7,6 +7,7 @@
 
 #include "correction/correction.h"
 #include "engine/settlement.h"
+#include "engine/shown_settlement.h"
 
 #include <QObject>
 
@@ -52,7 +53,9 @@ private:
     void confirmedAccepted();
     void confirmedDeclined();
 
-    void apply(int players, const correction::CorrectionOutcome &outcome);
+    // The sheet as it stands before the answer is applied, with the options and how it is answered.
+    engine::ShownSettlement sourceOf(int players, engine::ShownBy shownBy, int drawnPlayer = 0) const;
+    void apply(const engine::ShownSettlement &source, const correction::CorrectionOutcome &outcome);
 
     TZelvara &m_mainWindow;
     correction::TChoiceOfPlayer &m_choiceOfPlayer;

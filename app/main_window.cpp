@@ -581,9 +581,10 @@ void TZelvara::writeFields(int players, const std::vector<correction::FieldWrite
         writeText(field(sheet, write.field), QString::fromStdString(write.text));
 }
 
-void TZelvara::showResults(int players, const std::vector<engine::ShownResult> &results)
+void TZelvara::showResults(int players, const std::vector<engine::ShownResult> &results, engine::ShownSettlement source)
 {
     Sheet &sheet = sheetFor(players);
+    sheet.source = std::move(source);
     const auto n = static_cast<std::size_t>(players);
     for (std::size_t i = 0; i < n; ++i)
         setResultColour(sheet.results[i], false);
@@ -597,6 +598,40 @@ void TZelvara::showResults(int players, const std::vector<engine::ShownResult> &
         sheet.results[i]->show();
     if (players == selectedPlayers())
         arrangeForShownResults();
+    emit shownSettlementChanged();
+}
+
+std::optional<engine::ShownSettlement> TZelvara::shownSettlement() const
+{
+    const Sheet &sheet = sheetFor(selectedPlayers());
+    if (sheet.results[0]->isHidden())
+        return std::nullopt;
+    return sheet.source;
+}
+
+void TZelvara::loadSheet(const engine::SheetTexts &texts, const engine::Options &options)
+{
+    const int n = texts.players;
+    selectPlayers(n);
+    setOptions(options.gameType, options.heapDivision);
+    Sheet &sheet = sheetFor(n);
+    for (const SheetField &row : sheetLayout(n)) {
+        if (row.field.kind != FieldKind::Result)
+            writeText(field(sheet, row.field), QString::fromStdString(texts.text(row.field)));
+    }
+    clearResults(sheet);
+}
+
+void TZelvara::clearResults(Sheet &sheet)
+{
+    sheet.calculated = false;
+    sheet.source.reset();
+    for (std::size_t i = 0; i < static_cast<std::size_t>(sheet.players); ++i)
+        sheet.results[i]->hide();
+    m_returnResults->hide();
+    m_hideResults->setEnabled(false);
+    m_hideResults->show();
+    emit shownSettlementChanged();
 }
 
 void TZelvara::arrangeForShownResults()
@@ -635,6 +670,7 @@ void TZelvara::switchPlayers(int n)
         m_onNPlayersMinus1->setEnabled(true);
     }
     arrangeResultButtons(sheetFor(n));
+    emit shownSettlementChanged();
 }
 
 void TZelvara::Players4Click()
@@ -658,15 +694,21 @@ void TZelvara::CalculateClick()
     Sheet &sheet = sheetFor(n);
     // The sheet counts as settled from the press on, whatever the checks find.
     sheet.calculated = true;
+    // Until new results are shown, the ones on the screen are no longer explained by anything.
+    if (sheet.source) {
+        sheet.source.reset();
+        emit shownSettlementChanged();
+    }
     if (n == 2) {
         for (std::size_t i = 0; i < 2; ++i)
             setResultColour(sheet.results[i], false);
     }
 
     const char separator = m_desktop.decimalSeparator();
-    const engine::SettlementOutcome outcome = engine::settle(sheetTexts(n), options(), separator);
+    engine::ShownSettlement source{sheetTexts(n), options(), separator, engine::ShownBy::Settlement, 0};
+    const engine::SettlementOutcome outcome = engine::settle(source.sheet, source.options, separator);
     if (const auto *results = std::get_if<engine::Results>(&outcome)) {
-        showResults(n, engine::showResults(*results, separator));
+        showResults(n, engine::showResults(*results, separator), std::move(source));
     } else if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
         m_desktop.beep();
         m_desktop.showMessage(this, QString::fromStdString(failure->message));
@@ -678,18 +720,12 @@ void TZelvara::CalculateClick()
 void TZelvara::NewCalcClick()
 {
     Sheet &sheet = selectedSheet();
-    sheet.calculated = false;
-    const int n = sheet.players;
-    for (const SheetField &row : sheetLayout(n)) {
+    for (const SheetField &row : sheetLayout(sheet.players)) {
         const FieldKind kind = row.field.kind;
         if (kind == FieldKind::Heap || kind == FieldKind::Pool || kind == FieldKind::Whists)
             writeText(field(sheet, row.field), QString());
     }
-    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i)
-        sheet.results[i]->hide();
-    m_returnResults->hide();
-    m_hideResults->setEnabled(false);
-    m_hideResults->show();
+    clearResults(sheet);
 }
 
 void TZelvara::NewClick()
@@ -705,6 +741,7 @@ void TZelvara::HideResultsClick()
     m_hideResults->hide();
     m_returnResults->setChecked(true);
     m_returnResults->show();
+    emit shownSettlementChanged();
 }
 
 void TZelvara::ReturnResultsClick()
@@ -714,6 +751,7 @@ void TZelvara::ReturnResultsClick()
         sheet.results[i]->show();
     m_returnResults->setChecked(true);
     arrangeForShownResults();
+    emit shownSettlementChanged();
 }
 
 void TZelvara::AboutClick()

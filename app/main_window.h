@@ -9,11 +9,13 @@
 #include "engine/result_format.h"
 #include "engine/settlement.h"
 #include "engine/sheet.h"
+#include "engine/shown_settlement.h"
 
 #include <QFont>
 #include <QMainWindow>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -61,13 +63,25 @@ public:
     // Writes corrected heaps and whists into a sheet.
     void writeFields(int players, const std::vector<correction::FieldWrite> &writes);
     // Shows results in a sheet's result fields and arranges the result buttons for shown results.
-    void showResults(int players, const std::vector<engine::ShownResult> &results);
+    // `source` records what produced them, for the views that explain the numbers.
+    void showResults(int players, const std::vector<engine::ShownResult> &results, engine::ShownSettlement source);
+
+    // What produced the results of the shown sheet while they are visible; nothing when no results are
+    // shown, after a new calculation, or once "Рассчитать" was pressed again without showing results.
+    std::optional<engine::ShownSettlement> shownSettlement() const;
+
+    // Puts a whole sheet on the screen: the player count, the options and every field as given (names
+    // kept whole, even wider than the field). Its results are hidden and its flag cleared, as a new
+    // calculation does; the other two sheets stay as they are. Nothing is calculated.
+    void loadSheet(const engine::SheetTexts &texts, const engine::Options &options);
 
     // Brings the window back from a minimised or hidden state to the foreground (a second start asks).
     void bringToFront();
 
 signals:
     void aboutRequested();
+    // The shown sheet's results appeared, disappeared, or came from another settlement.
+    void shownSettlementChanged();
     void correctionRequested(zelvara::engine::CorrectionDialog which);
 
 private:
@@ -83,6 +97,7 @@ private:
         std::array<QLineEdit *, engine::MaxPlayers> results{};
         std::array<std::array<QLineEdit *, engine::MaxPlayers>, engine::MaxPlayers> whists{};
         bool calculated = false;
+        std::optional<engine::ShownSettlement> source;
     };
 
     void buildMenu();
@@ -99,6 +114,8 @@ private:
     static void updateAccessibleNames(Sheet &sheet);
     void arrangeResultButtons(const Sheet &sheet);
     void arrangeForShownResults();
+    // Hides a sheet's results and clears its flag and record, as a new calculation does.
+    void clearResults(Sheet &sheet);
     void switchPlayers(int n);
 
     // The handlers, named after their controls.

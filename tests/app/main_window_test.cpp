@@ -19,6 +19,7 @@
 using namespace Qt::StringLiterals;
 using zelvara::app::TZelvara;
 using zelvara::testing::RecordingDesktop;
+namespace engine = zelvara::engine;
 
 Q_DECLARE_METATYPE(zelvara::engine::CorrectionDialog)
 
@@ -65,6 +66,8 @@ private slots:
     void accessibleNames_followPlayerNames();
     void reference_missingDocument_beepsAfterOpening();
     void bringToFront_restoresMinimisedWindow();
+    void shownSettlement_followsResultsOnScreen();
+    void loadSheet_replacesOnlyThatSheet();
 
 private:
     template <typename T> T *find(const QString &name) const
@@ -592,6 +595,58 @@ void MainWindowTest::bringToFront_restoresMinimisedWindow()
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     // The running copy comes back as it was left.
     QCOMPARE(edit(u"HeapOfP1For4"_s)->text(), u"7"_s);
+}
+
+void MainWindowTest::shownSettlement_followsResultsOnScreen()
+{
+    QSignalSpy changed(m_window.get(), &TZelvara::shownSettlementChanged);
+    QVERIFY(!m_window->shownSettlement());
+    fill({{u"HeapOfP1For4"_s, u"20"_s}, {u"PoolOfP1For4"_s, u"10"_s}});
+    click(u"Calculate"_s);
+    auto source = m_window->shownSettlement();
+    QVERIFY(source && source->shownBy == engine::ShownBy::Settlement);
+    QCOMPARE(source->sheet.heaps[0], std::string("20"));
+    // Typing after the settlement does not change what explains the numbers on the screen.
+    type(u"HeapOfP1For4"_s, u"24"_s);
+    QCOMPARE(m_window->shownSettlement()->sheet.heaps[0], std::string("20"));
+
+    click(u"HideResults"_s);
+    QVERIFY(!m_window->shownSettlement());
+    click(u"ReturnResults"_s);
+    QVERIFY(m_window->shownSettlement());
+    selectPlayers(3);
+    QVERIFY(!m_window->shownSettlement());
+    selectPlayers(4);
+    QVERIFY(m_window->shownSettlement());
+    type(u"PoolOfP2For4"_s, u"x"_s);
+    click(u"Calculate"_s);
+    QVERIFY(!m_window->shownSettlement());
+    QVERIFY(changed.count() >= 6);
+}
+
+void MainWindowTest::loadSheet_replacesOnlyThatSheet()
+{
+    fill({{u"HeapOfP1For4"_s, u"20"_s}});
+    click(u"Calculate"_s);
+    engine::SheetTexts texts = engine::SheetTexts::withDesignTexts(3);
+    texts.names[0] = "Длинноеимяигрока";
+    texts.heaps[1] = "12";
+    texts.whists[2][0] = "7";
+    texts.whistValue = "0,5";
+    m_window->loadSheet(texts, {engine::GameType::Leningrad, engine::HeapDivision::OnNPlayersMinus1});
+
+    QVERIFY(find<QRadioButton>(u"Players3"_s)->isChecked());
+    QVERIFY(find<QRadioButton>(u"Leningrad"_s)->isChecked());
+    QVERIFY(find<QRadioButton>(u"OnNPlayersMinus1"_s)->isChecked());
+    QCOMPARE(edit(u"NameOfP1For3"_s)->text(), u"Длинноеимяигрока"_s);
+    QCOMPARE(edit(u"HeapOfP2For3"_s)->text(), u"12"_s);
+    QCOMPARE(edit(u"WhistsOfP3ToP1For3"_s)->text(), u"7"_s);
+    QCOMPARE(edit(u"ValueOfWhistFor3"_s)->text(), u"0,5"_s);
+    QVERIFY(!hideEnabled() && !returnOffered());
+    // The four-player sheet keeps its numbers and its shown results.
+    selectPlayers(4);
+    QCOMPARE(edit(u"HeapOfP1For4"_s)->text(), u"20"_s);
+    QVERIFY(edit(u"ResultOfP1For4"_s)->isVisible());
 }
 
 QTEST_MAIN(MainWindowTest)
