@@ -251,6 +251,15 @@ void TZelvara::buildMenu()
     connect(about, &QAction::triggered, this, &TZelvara::AboutClick);
 }
 
+QMenu *TZelvara::poolMenu()
+{
+    if (!m_poolMenu) {
+        m_poolMenu = menuBar()->addMenu(u"&Пуля"_s);
+        m_poolMenu->setObjectName(u"PoolMenu"_s);
+    }
+    return m_poolMenu;
+}
+
 void TZelvara::buildOptions(QWidget *client)
 {
     auto group = [client](const QString &name, const QString &title, int top) {

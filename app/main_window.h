@@ -22,6 +22,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
@@ -74,6 +75,10 @@ public:
     // kept whole, even wider than the field). Its results are hidden and its flag cleared, as a new
     // calculation does; the other two sheets stay as they are. Nothing is calculated.
     void loadSheet(const engine::SheetTexts &texts, const engine::Options &options);
+
+    // The "&Пуля" menu after "&Инфо", where the commands beyond the sheet itself live (sheet files,
+    // payments, the breakdown). Made on first use, so the menu bar shows it only when it has items.
+    QMenu *poolMenu();
 
     // Brings the window back from a minimised or hidden state to the foreground (a second start asks).
     void bringToFront();
@@ -158,6 +163,7 @@ private:
     QPushButton *m_newCalc = nullptr;
     QPushButton *m_info = nullptr;
     QFont m_nameFont;
+    QMenu *m_poolMenu = nullptr;
 
     Sheet m_sheet4;
     Sheet m_sheet3;
