@@ -130,6 +130,8 @@ class SurroundingsTest(e.ProgramTestCase):
     def test_noLocale_readsAndWritesDecimalPoint(self):
         env = {k: v for k, v in os.environ.items() if not k.startswith("LC_") and k not in ("LANG", "LANGUAGE")}
         env["LC_ALL"] = "C"
+        with open(self.settings, "w", encoding="utf-8") as f:
+            f.write(e.SEAT_NAMES)
         program, wid, app = self.launch(env)
         e.fill(e.find(app, "Цена виста"), "0.25")
         e.fill(e.find(app, "Гора игрока Запад"), "20")

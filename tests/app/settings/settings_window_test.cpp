@@ -93,16 +93,16 @@ void SettingsWindowTest::firstStart_designStateThenEveryKeyWritten()
     QCOMPARE(m_window->options().heapDivision, HeapDivision::OnNPlayers);
     for (const QString &field : {u"ValueOfWhistFor4"_s, u"ValueOfWhistFor3"_s, u"ValueOfWhistFor2"_s})
         QCOMPARE(text(field), u"1"_s);
-    // Every seat keeps its name, so "Рассчитать" works on a first start.
-    QCOMPARE(text(u"NameOfP1For4"_s), u"Запад"_s);
-    QCOMPARE(text(u"NameOfP2For3"_s), u"Восток"_s);
-    QCOMPARE(text(u"NameOfP1For2"_s), u"Север"_s);
+    // No names yet: the player is asked for them.
+    QCOMPARE(text(u"NameOfP1For4"_s), QString());
+    QCOMPARE(text(u"NameOfP2For3"_s), QString());
+    QCOMPARE(text(u"NameOfP1For2"_s), QString());
     end();
 
     const QStringList lines = QString::fromUtf8(readSettings()).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 16); // the section and fifteen keys
     QCOMPARE(lines[0], u"[Zelvara]"_s);
-    QVERIFY(lines.contains(u"NameOfP4For4=Юг"_s));
+    QVERIFY(lines.contains(u"NameOfP4For4="_s));
     QVERIFY(m_desktop.messages.isEmpty());
 }
 
@@ -153,7 +153,7 @@ void SettingsWindowTest::handEditedFile_appliedWithinLimits()
     QCOMPARE(text(u"NameOfP1For4"_s), u"Запад"_s);
     QCOMPARE(text(u"NameOfP2For4"_s), u"Ян"_s);
     QCOMPARE(text(u"NameOfP3For4"_s), QString()); // present but empty: emptied
-    QCOMPARE(text(u"NameOfP4For4"_s), u"Юг"_s);   // missing: the seat's name stays
+    QCOMPARE(text(u"NameOfP4For4"_s), QString()); // missing: emptied as well
 }
 
 void SettingsWindowTest::unwritableFile_showsMessageAndKeepsOldFile()
