@@ -180,6 +180,18 @@ void SettingsFileTest::failedWrite_leavesPreviousFileIntact()
     // A file where the folder should be: not even root can write below it.
     QVERIFY(!writeSettings(path + QStringLiteral("/SETTINGS.INI")));
     QCOMPARE(readBytes(path), previous);
+
+    // A write-protected file stays as it is, whoever runs the program; through a link as well.
+    const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(path, readOnly));
+    const QString link = dir.filePath(QStringLiteral("LINKED.INI"));
+    QVERIFY(QFile::link(path, link));
+    QVERIFY(!writeSettings(path));
+    QVERIFY(!writeSettings(link));
+    QCOMPARE(readBytes(path), previous);
+    QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), readOnly);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             (QStringList{QStringLiteral("LINKED.INI"), QStringLiteral("SETTINGS.INI")}));
 }
 
 void SettingsFileTest::location_programFolderOrConfigFolder()

@@ -168,11 +168,22 @@ void SettingsWindowTest::unwritableFile_showsMessageAndKeepsOldFile()
     end(); // the program still ends
     QCOMPARE(m_desktop.messages, QStringList{u"Unable to write to "_s + blocked + u'.'});
 
-    if (::geteuid() == 0)
-        QSKIP("permissions do not stop root: the read-only folder case needs another user");
+    // A write-protected file is reported in the same words and left as it was, even for root.
     m_desktop.clear();
     m_desktop.settingsFile = settingsPath();
     const QByteArray old("[Zelvara]\nPlayersNumber=3\n");
+    writeSettings(old);
+    QVERIFY(QFile::setPermissions(settingsPath(), QFile::ReadOwner));
+    start();
+    QTest::mouseClick(find<QRadioButton>(u"Players2"_s), Qt::LeftButton);
+    end();
+    QCOMPARE(m_desktop.messages, QStringList{u"Unable to write to "_s + settingsPath() + u'.'});
+    QCOMPARE(readSettings(), old);
+    QVERIFY(QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::WriteOwner));
+
+    if (::geteuid() == 0)
+        QSKIP("permissions do not stop root: the read-only folder case needs another user");
+    m_desktop.clear();
     writeSettings(old);
     start();
     QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
