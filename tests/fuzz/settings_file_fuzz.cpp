@@ -4,10 +4,10 @@
 // start-and-exit must write the same settings as the first. A second case writes a window state built
 // from the bytes (names and whist value texts as a player could type them) and reads it back.
 
-#include "app/cp1251.h"
-#include "app/settings.h"
 #include "engine/sheet.h"
 #include "platform/ini_file.h"
+#include "settings/cp1251.h"
+#include "settings/settings.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <cstdint>

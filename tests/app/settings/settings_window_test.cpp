@@ -4,7 +4,7 @@
 
 #include "app/about_window.h"
 #include "app/main_window.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "tests/support/recording_desktop.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The rules that turn the settings file into the window's state and back, without the file or a window.
 
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include "engine/field_reading.h"
 #include "engine/result_format.h"

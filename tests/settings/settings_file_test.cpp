@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on disk: its place, its encodings, what survives a rewrite, and a rewrite that fails.
 
-#include "app/cp1251.h"
-#include "app/settings.h"
 #include "platform/ini_file.h"
 #include "platform/settings_location.h"
+#include "settings/cp1251.h"
+#include "settings/settings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/cp1251.h"
+#include "settings/cp1251.h"
 
 #include <array>
 #include <cstdint>
