@@ -1,101 +1,52 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/cp1251.h"
 
-#include <array>
+#include "engine/utf8.h"
+
+#include <cerrno>
 #include <cstdint>
+#include <iconv.h>
 
 namespace zelvara::app {
 
 namespace {
 
-// Code points of the bytes 0x80 to 0xFF; 0xC0 to 0xFF are А to я in order.
-constexpr std::array<char16_t, 64> UpperHalfBelowC0 = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
-    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
-    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
-    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
-    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
-};
-
-char16_t cp1251CodePoint(unsigned char byte)
-{
-    if (byte < 0x80)
-        return byte;
-    if (byte < 0xC0)
-        return UpperHalfBelowC0[static_cast<std::size_t>(byte - 0x80)];
-    return static_cast<char16_t>(0x0410 + (byte - 0xC0));
-}
-
-void appendUtf8(std::string &out, char16_t codePoint)
-{
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
-
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
+// A byte of the code page takes at most three bytes of UTF-8 (the euro sign, the quotes and dashes).
+constexpr std::size_t MaxUtf8PerByte = 3;
 
 } // namespace
 
-bool isValidUtf8(std::string_view bytes)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = 0;
-        std::uint32_t codePoint = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            codePoint = lead & 0x1FU;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            codePoint = lead & 0x0FU;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            codePoint = lead & 0x07U;
-        } else {
-            return false;
-        }
-        if (bytes.size() - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            codePoint = (codePoint << 6) | (next & 0x3FU);
-        }
-        const bool overlong = (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
-        const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-        if (overlong || surrogate || codePoint > 0x10FFFF)
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 std::string cp1251ToUtf8(std::string_view bytes)
 {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const char c : bytes)
-        appendUtf8(out, cp1251CodePoint(static_cast<unsigned char>(c)));
+    const iconv_t decoder = ::iconv_open("UTF-8", "CP1251");
+    if (decoder == reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)))
+        return {};
+    std::string out(bytes.size() * MaxUtf8PerByte, '\0');
+    // iconv reads through a non-const pointer but never writes the input.
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char *next = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0 && ::iconv(decoder, &in, &inLeft, &next, &outLeft) == static_cast<std::size_t>(-1)) {
+        if (errno != EILSEQ)
+            break;
+        // 0x98 has no character; the replacement takes its place and the byte is skipped.
+        for (const char c : ReplacementCharacter)
+            *next++ = c;
+        outLeft -= ReplacementCharacter.size();
+        ++in;
+        --inLeft;
+    }
+    ::iconv_close(decoder);
+    out.resize(out.size() - outLeft);
     return out;
 }
 
 std::string decodeSettingsText(std::string_view bytes)
 {
-    if (isValidUtf8(bytes)) {
+    if (engine::isValidUtf8(bytes)) {
         if (bytes.starts_with(Utf8Bom))
             bytes.remove_prefix(Utf8Bom.size());
         return std::string(bytes);

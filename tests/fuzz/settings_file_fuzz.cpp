@@ -5,6 +5,7 @@
 // from the bytes (names and whist value texts as a player could type them) and reads it back.
 
 #include "engine/sheet.h"
+#include "engine/utf8.h"
 #include "platform/ini_file.h"
 #include "settings/cp1251.h"
 #include "settings/settings.h"
@@ -110,7 +111,7 @@ std::string typedName(FuzzInput &in)
             clean += c;
         }
     }
-    return app::isValidUtf8(clean) && textWidth(clean) < NameInnerWidth - 1 ? clean : std::string("Юг");
+    return engine::isValidUtf8(clean) && textWidth(clean) < NameInnerWidth - 1 ? clean : std::string("Юг");
 }
 
 } // namespace
