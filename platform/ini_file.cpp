@@ -91,6 +91,7 @@ struct IniDocument::Private
 IniDocument::IniDocument() : d(std::make_unique<Private>())
 {
     d->ini.SetSpaces(false);
+    d->ini.SetQuotes(true);
 }
 
 IniDocument::~IniDocument() = default;
@@ -108,11 +109,6 @@ void IniDocument::load(std::string_view text)
 
 namespace {
 
-bool isBlank(char c)
-{
-    return static_cast<unsigned char>(c) <= 0x20;
-}
-
 bool isQuoted(std::string_view value)
 {
     return value.size() >= 2 && value.front() == '"' && value.back() == '"';
@@ -121,24 +117,19 @@ bool isQuoted(std::string_view value)
 } // namespace
 
 // A value read from an INI file loses the blanks around it, and one pair of double quotes around it is
-// taken off, as INI readers on Windows do. So a name that begins or ends with a blank ("Юг " is not
-// "Юг") or is itself in quotes is written in quotes, and comes back unchanged.
+// taken off, as INI readers on Windows do. SimpleIni quotes a value with blanks at either end itself;
+// a value that is itself in quotes gets one more pair here, so it too comes back unchanged.
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const
 {
     const char *found = d->ini.GetValue(std::string(section).c_str(), std::string(key).c_str(), nullptr);
     if (found == nullptr)
         return std::nullopt;
-    std::string_view text(found);
-    if (isQuoted(text))
-        text = text.substr(1, text.size() - 2);
-    return std::string(text);
+    return std::string(found);
 }
 
 void IniDocument::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
-    std::string stored(value);
-    if (!value.empty() && (isBlank(value.front()) || isBlank(value.back()) || isQuoted(value)))
-        stored = '"' + stored + '"';
+    const std::string stored = isQuoted(value) ? '"' + std::string(value) + '"' : std::string(value);
     d->ini.SetValue(std::string(section).c_str(), std::string(key).c_str(), stored.c_str());
 }
 
