@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
-#include "app/cp1251.h"
-#include "app/settings.h"
 #include "app/sheet_layout.h"
 #include "platform/desktop.h"
 #include "platform/ini_file.h"
 #include "platform/jpeg_image.h"
 #include "platform/settings_location.h"
+#include "settings/cp1251.h"
+#include "settings/settings.h"
 
 #include <QAction>
 #include <QApplication>

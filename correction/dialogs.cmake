@@ -16,6 +16,3 @@ target_include_directories(zelvara_correction_dialogs PUBLIC ${PROJECT_SOURCE_DI
 target_link_libraries(zelvara_correction_dialogs
     PUBLIC zelvara_correction Qt6::Widgets
     PRIVATE zelvara_warnings)
-if(TARGET zelvara_platform)
-    target_link_libraries(zelvara_correction_dialogs PUBLIC zelvara_platform)
-endif()

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,27 +52,32 @@ std::vector<std::string> closingComments(std::string_view text)
     return comments;
 }
 
-bool writeAll(int fd, std::string_view bytes)
+void syncFolder(const QString &folder)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-void syncFolder(const QByteArray &folder)
-{
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// Where the bytes really go: a link is followed, as QSaveFile follows it, also when its target is
+// not there yet.
+QString finalPath(const QString &path)
+{
+    QFileInfo file(path);
+    for (int depth = 0; depth < 128 && file.isSymLink(); ++depth)
+        file.setFile(file.symLinkTarget());
+    return file.absoluteFilePath();
+}
+
+// A file its owner may not write is write-protected, as a file with the read-only attribute is on
+// Windows: it is left as it is even for a user the system would let through (root).
+bool writeProtected(const QString &path)
+{
+    struct stat file
+    {};
+    return ::stat(QFile::encodeName(path).constData(), &file) == 0 && (file.st_mode & S_IWUSR) == 0;
 }
 
 } // namespace
@@ -86,6 +91,7 @@ struct IniDocument::Private
 IniDocument::IniDocument() : d(std::make_unique<Private>())
 {
     d->ini.SetSpaces(false);
+    d->ini.SetQuotes(true);
 }
 
 IniDocument::~IniDocument() = default;
@@ -103,11 +109,6 @@ void IniDocument::load(std::string_view text)
 
 namespace {
 
-bool isBlank(char c)
-{
-    return static_cast<unsigned char>(c) <= 0x20;
-}
-
 bool isQuoted(std::string_view value)
 {
     return value.size() >= 2 && value.front() == '"' && value.back() == '"';
@@ -116,24 +117,19 @@ bool isQuoted(std::string_view value)
 } // namespace
 
 // A value read from an INI file loses the blanks around it, and one pair of double quotes around it is
-// taken off, as INI readers on Windows do. So a name that begins or ends with a blank ("Юг " is not
-// "Юг") or is itself in quotes is written in quotes, and comes back unchanged.
+// taken off, as INI readers on Windows do. SimpleIni quotes a value with blanks at either end itself;
+// a value that is itself in quotes gets one more pair here, so it too comes back unchanged.
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const
 {
     const char *found = d->ini.GetValue(std::string(section).c_str(), std::string(key).c_str(), nullptr);
     if (found == nullptr)
         return std::nullopt;
-    std::string_view text(found);
-    if (isQuoted(text))
-        text = text.substr(1, text.size() - 2);
-    return std::string(text);
+    return std::string(found);
 }
 
 void IniDocument::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
-    std::string stored(value);
-    if (!value.empty() && (isBlank(value.front()) || isBlank(value.back()) || isQuoted(value)))
-        stored = '"' + stored + '"';
+    const std::string stored = isQuoted(value) ? '"' + std::string(value) + '"' : std::string(value);
     d->ini.SetValue(std::string(section).c_str(), std::string(key).c_str(), stored.c_str());
 }
 
@@ -162,31 +158,25 @@ std::optional<std::string> readFileBytes(const QString &path)
 
 bool writeFileAtomically(const QString &path, std::string_view bytes, const ChunkWriter &writer)
 {
-    const QFileInfo target(path);
-    const QString folder = target.absolutePath();
-    if (!QDir().mkpath(folder))
+    const QString target = finalPath(path);
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder) || writeProtected(target))
         return false;
 
-    QByteArray temporaryName =
-        QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(temporaryName.data());
-    if (fd < 0)
+    // QSaveFile writes a temporary file beside the target with the target's permissions, flushes it to
+    // the disk and renames it over the target; any failure before the rename leaves the target alone.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-
-    // mkstemp makes the file private; a rewritten file keeps the mode the player gave it.
-    struct stat old
-    {};
-    const QByteArray targetName = QFile::encodeName(target.absoluteFilePath());
-    const mode_t mode = ::stat(targetName.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-
-    const bool written =
-        (writer ? writer(fd, bytes) : writeAll(fd, bytes)) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporaryName.constData(), targetName.constData()) != 0) {
-        ::unlink(temporaryName.constData());
+    const auto size = static_cast<qint64>(bytes.size());
+    const bool written = writer ? writer(file.handle(), bytes) : file.write(bytes.data(), size) == size;
+    if (!written) {
+        file.cancelWriting();
         return false;
     }
-    syncFolder(QFile::encodeName(folder));
+    if (!file.commit())
+        return false;
+    syncFolder(folder);
     return true;
 }
 

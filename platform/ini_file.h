@@ -38,13 +38,14 @@ private:
 // The whole content of a file; nothing when it is missing or cannot be read.
 std::optional<std::string> readFileBytes(const QString &path);
 
-// Writes the bytes to a file descriptor; false on any failure. The default writes them all, retrying
-// short writes; tests hand in one that fails midway, as a full disk does.
+// Writes the bytes to a file descriptor; false on any failure. Tests hand in one that fails midway, as
+// a full disk does; without one the bytes are written through the file.
 using ChunkWriter = std::function<bool(int fd, std::string_view bytes)>;
 
 // Replaces the file as a whole: the bytes go to a temporary file in the same folder, are flushed to
 // the disk and renamed over the old file, so a crash or a full disk leaves the previous file intact.
-// Creates the folder when missing. False when anything fails; no temporary file is left behind.
+// A link is written through. Creates the folder when missing. False when anything fails, and when the
+// file is write-protected (its owner may not write it); no temporary file is left behind.
 bool writeFileAtomically(const QString &path, std::string_view bytes, const ChunkWriter &writer = {});
 
 // Turns the raw bytes of a file into UTF-8 text (for example from a legacy code page).

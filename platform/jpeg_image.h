@@ -2,7 +2,7 @@
 #pragma once
 
 // The banner and the pool-sheet drawings are JPEG pictures compiled into the program; they are decoded
-// with libjpeg-turbo directly rather than through a Qt image plugin that a desktop may lack.
+// with libjpeg-turbo's TurboJPEG API rather than through a Qt image plugin that a desktop may lack.
 
 class QByteArray;
 class QImage;

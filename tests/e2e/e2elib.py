@@ -47,9 +47,18 @@ def run(cmd):
 # ---- program folders and processes
 
 
-def private_program_folder(binary):
-    """A fresh copy of the program's folder: the executable and the files it keeps beside itself, but no
-    SETTINGS.INI, so that every test starts as on a first run and its settings never reach the build tree."""
+# A settings file that names every seat as the sheet's design does, for tests that settle a sheet: a first
+# start leaves the names empty.
+SEAT_NAMES = ("[Zelvara]\n"
+              "NameOfP1For4=Запад\nNameOfP2For4=Север\nNameOfP3For4=Восток\nNameOfP4For4=Юг\n"
+              "NameOfP1For3=Запад\nNameOfP2For3=Восток\nNameOfP3For3=Юг\n"
+              "NameOfP1For2=Север\nNameOfP2For2=Юг\n")
+
+
+def private_program_folder(binary, settings=None):
+    """A fresh copy of the program's folder: the executable and the files it keeps beside itself. Without
+    settings there is no SETTINGS.INI, so the test starts as on a first run; either way its settings never
+    reach the build tree."""
     base = os.environ.get("ZELVARA_E2E_TMP") or tempfile.gettempdir()
     folder = tempfile.mkdtemp(prefix="program-", dir=base)
     source = os.path.dirname(os.path.abspath(binary))
@@ -57,6 +66,9 @@ def private_program_folder(binary):
     for name in os.listdir(source):
         if name.endswith((".docx", ".qm")):
             shutil.copy2(os.path.join(source, name), folder)
+    if settings is not None:
+        with open(os.path.join(folder, "SETTINGS.INI"), "w", encoding="utf-8") as f:
+            f.write(settings)
     return os.path.join(folder, os.path.basename(binary))
 
 

@@ -23,7 +23,7 @@ UNEVEN_RESIDUES = {"Гора игрока Запад": "4", "Гора игрок
 
 class CorrectionTest(e.ProgramTestCase):
     def open(self):
-        program = self.start(e.private_program_folder(self.binary))
+        program = self.start(e.private_program_folder(self.binary, e.SEAT_NAMES))
         wid = e.wait_window(e.MAIN_CAPTION, program.pid)
         return program, wid, e.application(program.pid)
 

@@ -25,7 +25,7 @@ class SingleCopyTest(e.ProgramTestCase):
     def test_secondStart_bringsMinimisedCopyBackAndEnds(self):
         first, wid = self.first_copy()
         app = e.application(first.pid)
-        heap = e.find(app, "Гора игрока Запад")
+        heap = e.find(app, "Гора игрока 1")
         e.fill(heap, "17")
         e.minimise(wid)
 

@@ -4,10 +4,11 @@
 // start-and-exit must write the same settings as the first. A second case writes a window state built
 // from the bytes (names and whist value texts as a player could type them) and reads it back.
 
-#include "app/cp1251.h"
-#include "app/settings.h"
 #include "engine/sheet.h"
+#include "engine/utf8.h"
 #include "platform/ini_file.h"
+#include "settings/cp1251.h"
+#include "settings/settings.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <cstdint>
@@ -110,7 +111,7 @@ std::string typedName(FuzzInput &in)
             clean += c;
         }
     }
-    return app::isValidUtf8(clean) && textWidth(clean) < NameInnerWidth - 1 ? clean : std::string("Юг");
+    return engine::isValidUtf8(clean) && textWidth(clean) < NameInnerWidth - 1 ? clean : std::string("Юг");
 }
 
 } // namespace

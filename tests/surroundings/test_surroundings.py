@@ -110,6 +110,18 @@ class SurroundingsTest(e.ProgramTestCase):
         os.chmod(self.settings, stat.S_IRUSR)
         self.assertEqual(read_settings(self.settings), {"PlayersNumber": "3"})
 
+    def test_writeProtectedSettingsFile_readThenUnableToWrite(self):
+        with open(self.settings, "w", encoding="utf-8") as f:
+            f.write("[Zelvara]\nPlayersNumber=3\n")
+        os.chmod(self.settings, stat.S_IRUSR | stat.S_IRGRP | stat.S_IROTH)
+        program, wid, app = self.launch()
+        self.assertTrue(e.is_checked(e.find(app, "3", e.pyatspi.ROLE_RADIO_BUTTON)), "the file is still read")
+        e.click(e.find(app, "2", e.pyatspi.ROLE_RADIO_BUTTON))
+        self.closeExpectingMessage(program, wid, app, f"Unable to write to {self.settings}.")
+        self.assertEqual(read_settings(self.settings), {"PlayersNumber": "3"})
+        self.assertEqual([n for n in os.listdir(self.folder) if n.startswith(("SETTINGS.INI.", ".SETTINGS.INI"))], [],
+                         "a temporary file was left")
+
     def test_hugeBinarySettingsFile_designStateThenRewritten(self):
         # 8 MB of anything, key-like lines and zero bytes included: read at start without a hang.
         chunk = bytes(range(256)) + b"\n[Zelvara]\nPlayersNumber=\x00\xff\nNameOfP1For4=" + b"\xe9" * 500 + b"\n"
@@ -130,6 +142,8 @@ class SurroundingsTest(e.ProgramTestCase):
     def test_noLocale_readsAndWritesDecimalPoint(self):
         env = {k: v for k, v in os.environ.items() if not k.startswith("LC_") and k not in ("LANG", "LANGUAGE")}
         env["LC_ALL"] = "C"
+        with open(self.settings, "w", encoding="utf-8") as f:
+            f.write(e.SEAT_NAMES)
         program, wid, app = self.launch(env)
         e.fill(e.find(app, "Цена виста"), "0.25")
         e.fill(e.find(app, "Гора игрока Запад"), "20")

@@ -4,7 +4,7 @@
 
 #include "app/about_window.h"
 #include "app/main_window.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "tests/support/recording_desktop.h"
 
 #include <QAction>
@@ -93,16 +93,16 @@ void SettingsWindowTest::firstStart_designStateThenEveryKeyWritten()
     QCOMPARE(m_window->options().heapDivision, HeapDivision::OnNPlayers);
     for (const QString &field : {u"ValueOfWhistFor4"_s, u"ValueOfWhistFor3"_s, u"ValueOfWhistFor2"_s})
         QCOMPARE(text(field), u"1"_s);
-    // Every seat keeps its name, so "Рассчитать" works on a first start.
-    QCOMPARE(text(u"NameOfP1For4"_s), u"Запад"_s);
-    QCOMPARE(text(u"NameOfP2For3"_s), u"Восток"_s);
-    QCOMPARE(text(u"NameOfP1For2"_s), u"Север"_s);
+    // No names yet: the player is asked for them.
+    QCOMPARE(text(u"NameOfP1For4"_s), QString());
+    QCOMPARE(text(u"NameOfP2For3"_s), QString());
+    QCOMPARE(text(u"NameOfP1For2"_s), QString());
     end();
 
     const QStringList lines = QString::fromUtf8(readSettings()).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 16); // the section and fifteen keys
     QCOMPARE(lines[0], u"[Zelvara]"_s);
-    QVERIFY(lines.contains(u"NameOfP4For4=Юг"_s));
+    QVERIFY(lines.contains(u"NameOfP4For4="_s));
     QVERIFY(m_desktop.messages.isEmpty());
 }
 
@@ -153,7 +153,7 @@ void SettingsWindowTest::handEditedFile_appliedWithinLimits()
     QCOMPARE(text(u"NameOfP1For4"_s), u"Запад"_s);
     QCOMPARE(text(u"NameOfP2For4"_s), u"Ян"_s);
     QCOMPARE(text(u"NameOfP3For4"_s), QString()); // present but empty: emptied
-    QCOMPARE(text(u"NameOfP4For4"_s), u"Юг"_s);   // missing: the seat's name stays
+    QCOMPARE(text(u"NameOfP4For4"_s), QString()); // missing: emptied as well
 }
 
 void SettingsWindowTest::unwritableFile_showsMessageAndKeepsOldFile()
@@ -168,11 +168,22 @@ void SettingsWindowTest::unwritableFile_showsMessageAndKeepsOldFile()
     end(); // the program still ends
     QCOMPARE(m_desktop.messages, QStringList{u"Unable to write to "_s + blocked + u'.'});
 
-    if (::geteuid() == 0)
-        QSKIP("permissions do not stop root: the read-only folder case needs another user");
+    // A write-protected file is reported in the same words and left as it was, even for root.
     m_desktop.clear();
     m_desktop.settingsFile = settingsPath();
     const QByteArray old("[Zelvara]\nPlayersNumber=3\n");
+    writeSettings(old);
+    QVERIFY(QFile::setPermissions(settingsPath(), QFile::ReadOwner));
+    start();
+    QTest::mouseClick(find<QRadioButton>(u"Players2"_s), Qt::LeftButton);
+    end();
+    QCOMPARE(m_desktop.messages, QStringList{u"Unable to write to "_s + settingsPath() + u'.'});
+    QCOMPARE(readSettings(), old);
+    QVERIFY(QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::WriteOwner));
+
+    if (::geteuid() == 0)
+        QSKIP("permissions do not stop root: the read-only folder case needs another user");
+    m_desktop.clear();
     writeSettings(old);
     start();
     QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));

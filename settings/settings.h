@@ -45,14 +45,14 @@ inline constexpr std::array<std::string_view, 15> SettingsKeys = {
 
 // The values held between reading the file and applying it, and between collecting the window's state
 // and writing it. A key that is missing or unreadable leaves the zero it starts with; a missing name
-// stays empty here (nothing) so that its field keeps the seat's default name.
+// leaves an empty name, which empties its field.
 struct StoredSettings
 {
     int playersNumber = 0;
     int gameType = 0;
     int heapDivisibility = 0;
     std::array<engine::Extended, 3> whistValues{};
-    std::array<std::optional<std::string>, NameCount> names;
+    std::array<std::string, NameCount> names;
 };
 
 // Gives the raw value of a key of the settings section (UTF-8), nothing when the key is absent.
@@ -97,7 +97,7 @@ struct WindowSettings
 // A whist value field that does not read as a number (empty, text, out of range) is kept as 1.
 StoredSettings collectSettings(const WindowSettings &window, char decimalSeparator);
 
-// The key/value pairs to write, in the order of SettingsKeys. A name that was never read stays empty.
+// The key/value pairs to write, in the order of SettingsKeys.
 std::vector<std::pair<std::string, std::string>> settingsEntries(const StoredSettings &stored, char decimalSeparator);
 
 } // namespace zelvara::app

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on disk: its place, its encodings, what survives a rewrite, and a rewrite that fails.
 
-#include "app/cp1251.h"
-#include "app/settings.h"
+#include "engine/utf8.h"
 #include "platform/ini_file.h"
 #include "platform/settings_location.h"
+#include "settings/cp1251.h"
+#include "settings/settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,7 +85,11 @@ void SettingsFileTest::legacyFile_windows1251WithCrlf_readsNames()
     QCOMPARE(QString::fromStdString(apply.names[6]), QStringLiteral("Юля"));
     QCOMPARE(apply.whistValueTexts[1].value_or(""), std::string("2,5"));
     // Overlong forms and surrogates are not UTF-8 either.
-    QVERIFY(!app::isValidUtf8("\xC0\xAF") && !app::isValidUtf8("\xED\xA0\x80") && app::isValidUtf8("Юг"));
+    QVERIFY(!engine::isValidUtf8("\xC0\xAF") && !engine::isValidUtf8("\xED\xA0\x80") && engine::isValidUtf8("Юг"));
+    // The code page's one undefined byte does not stop the rest: "Ёлка №1", then the euro sign.
+    QCOMPARE(QString::fromStdString(app::cp1251ToUtf8("\xA8\xEB\xEA\xE0 \xB9"
+                                                      "1\x98\x88")),
+             QStringLiteral("Ёлка №1\uFFFD€"));
 }
 
 void SettingsFileTest::rewrite_keepsOtherSectionsKeysAndComments()
@@ -99,7 +104,7 @@ void SettingsFileTest::rewrite_keepsOtherSectionsKeysAndComments()
     QVERIFY(writeSettings(path) && writeSettings(path));
 
     const QByteArray bytes = readBytes(path);
-    QVERIFY(app::isValidUtf8(bytes.toStdString()) && !bytes.startsWith("\xEF\xBB\xBF") && !bytes.contains('\r'));
+    QVERIFY(engine::isValidUtf8(bytes.toStdString()) && !bytes.startsWith("\xEF\xBB\xBF") && !bytes.contains('\r'));
     const QString text = QString::fromUtf8(bytes);
     for (const char *kept : {"; kept at the top", "Left=10", "; about the program", "LegacyKey=stays", "[Other]", "x=y",
                              "; kept at the end", "PlayersNumber=3\n", "NameOfP1For4=Аня\n"})
@@ -156,7 +161,7 @@ void SettingsFileTest::garbageFile_givesDefaults()
     writeBytes(path, bytes);
     const auto apply = applyFile(path);
     QVERIFY(!apply.players && !apply.gameType && !apply.heapDivision);
-    QCOMPARE(QString::fromStdString(apply.names[3]), QStringLiteral("Юг"));
+    QCOMPARE(QString::fromStdString(apply.names[3]), QString());
     // The file can still be rewritten and read back.
     QVERIFY(writeSettings(path));
     QCOMPARE(applyFile(path).players, std::optional<int>(3));
@@ -180,6 +185,18 @@ void SettingsFileTest::failedWrite_leavesPreviousFileIntact()
     // A file where the folder should be: not even root can write below it.
     QVERIFY(!writeSettings(path + QStringLiteral("/SETTINGS.INI")));
     QCOMPARE(readBytes(path), previous);
+
+    // A write-protected file stays as it is, whoever runs the program; through a link as well.
+    const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(path, readOnly));
+    const QString link = dir.filePath(QStringLiteral("LINKED.INI"));
+    QVERIFY(QFile::link(path, link));
+    QVERIFY(!writeSettings(path));
+    QVERIFY(!writeSettings(link));
+    QCOMPARE(readBytes(path), previous);
+    QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), readOnly);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             (QStringList{QStringLiteral("LINKED.INI"), QStringLiteral("SETTINGS.INI")}));
 }
 
 void SettingsFileTest::location_programFolderOrConfigFolder()

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include "engine/field_reading.h"
 #include "engine/result_format.h"
@@ -116,9 +116,9 @@ SettingsToApply applySettings(const StoredSettings &stored, char decimalSeparato
 
     for (std::size_t i = 0; i < NameCount; ++i) {
         const Seat seat = NameSeats[i];
-        const auto &name = stored.names[i];
-        if (name && textWidth(*name) < nameInnerWidth - 1)
-            apply.names[i] = *name;
+        const std::string &name = stored.names[i];
+        if (textWidth(name) < nameInnerWidth - 1)
+            apply.names[i] = name;
         else
             apply.names[i] = engine::defaultName(seat.players, seat.player);
     }
@@ -161,7 +161,7 @@ std::vector<std::pair<std::string, std::string>> settingsEntries(const StoredSet
     for (std::size_t sheet = 0; sheet < SheetOrder.size(); ++sheet) {
         entries.emplace_back(whistValueKey(sheet), engine::formatGeneral(stored.whistValues[sheet], decimalSeparator));
         for (; name < NameCount && NameSeats[name].players == SheetOrder[sheet]; ++name)
-            entries.emplace_back(nameKey(NameSeats[name]), stored.names[name].value_or(std::string()));
+            entries.emplace_back(nameKey(NameSeats[name]), stored.names[name]);
     }
     return entries;
 }

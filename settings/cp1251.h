@@ -6,9 +6,6 @@
 
 namespace zelvara::app {
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no cut sequences.
-bool isValidUtf8(std::string_view bytes);
-
 // Windows-1251 bytes as UTF-8. The one byte the code page leaves undefined (0x98) becomes U+FFFD.
 std::string cp1251ToUtf8(std::string_view bytes);
 
