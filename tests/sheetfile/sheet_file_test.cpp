@@ -263,7 +263,7 @@ void SheetFileTest::filesWithoutFormatOrVersion_stayReadable()
 
 void SheetFileTest::example_isWhatTheProgramWrites()
 {
-    QFile example(QStringLiteral(ZELVARA_SOURCE_DIR "/examples/example1.zelvara"));
+    QFile example(QStringLiteral(ZELVARA_SOURCE_DIR "/examples/saved_sheet.zelvara"));
     QVERIFY(example.open(QIODevice::ReadOnly));
     const std::string bytes = str(example.readAll());
     const auto read = sheetfile::readSheet(bytes);
