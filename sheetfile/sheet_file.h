@@ -108,7 +108,7 @@ SheetDocument withDecimalSeparator(SheetDocument document, char userSeparator);
 std::string russianMessage(const ReadError &error, std::string_view fileName);
 // The file cannot be read at all (missing, a folder, no permission).
 std::string russianUnreadableMessage(std::string_view fileName);
-// The sheet cannot be written to the file; an earlier file of that name is left as it was.
+// The sheet cannot be written to the file.
 std::string russianUnwritableMessage(std::string_view fileName);
 
 } // namespace zelvara::sheetfile
