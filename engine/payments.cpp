@@ -24,6 +24,23 @@ bool differs(Extended exact, std::int64_t rounded)
     return gap > 1e-9L + std::fabs(exact) * 1e-15L;
 }
 
+// Half away from zero, where a value within the noise of extended arithmetic of a half counts as that
+// half: 2.5 whists at 0,01 come out as 2.4999... or 2.5000...1 hundredths.
+std::int64_t roundHalfAway(Extended hundredths)
+{
+    const Extended halves = std::round(hundredths * 2.0L);
+    if (std::fabs(hundredths * 2.0L - halves) <= 1e-9L + std::fabs(hundredths) * 1e-15L) {
+        hundredths = halves / 2.0L;
+    }
+    return std::llround(hundredths);
+}
+
+// Two roundings that moved a total equally far are a tie, whatever the noise.
+bool further(Extended a, Extended b)
+{
+    return a > b + 1e-9L;
+}
+
 // A shown result read back as a number: the "+" dropped, the rest as the window wrote it.
 std::optional<Extended> shownValue(const ShownResult &shown, char decimalSeparator)
 {
@@ -48,7 +65,7 @@ void balanceTotals(Payments &payments, const std::array<Extended, MaxPlayers> &e
         const std::int64_t step = miss > 0 ? 1 : -1;
         int pick = 0;
         for (int i = 1; i < payments.players; ++i) {
-            if (step * moved[at(i)] > step * moved[at(pick)]) {
+            if (further(static_cast<Extended>(step) * moved[at(i)], static_cast<Extended>(step) * moved[at(pick)])) {
                 pick = i;
             }
         }
@@ -66,7 +83,7 @@ void splitIntoPairs(Payments &payments, const PairTable &exactHundredths)
     std::array<std::array<std::int64_t, MaxPlayers>, MaxPlayers> amount{};
     for (int i = 0; i < n; ++i) {
         for (int j = i + 1; j < n; ++j) {
-            amount[at(i)][at(j)] = std::llround(exactHundredths[at(i)][at(j)]);
+            amount[at(i)][at(j)] = roundHalfAway(exactHundredths[at(i)][at(j)]);
             amount[at(j)][at(i)] = -amount[at(i)][at(j)];
         }
     }
@@ -87,7 +104,7 @@ void splitIntoPairs(Payments &payments, const PairTable &exactHundredths)
                     continue;
                 }
                 const Extended gap = exactHundredths[at(i)][at(j)] - static_cast<Extended>(amount[at(i)][at(j)]);
-                if (bestI < 0 || gap > bestGap) {
+                if (bestI < 0 || further(gap, bestGap)) {
                     bestI = i;
                     bestJ = j;
                     bestGap = gap;
@@ -162,7 +179,7 @@ Payments paymentsOf(const Workings &workings, const std::vector<ShownResult> &sh
         if (!value || !(std::fabs(*value * 100.0L) < Limit) || !(std::fabs(exact[at(i)]) < Limit)) {
             return payments;
         }
-        payments.shownTotals[at(i)] = std::llround(*value * 100.0L);
+        payments.shownTotals[at(i)] = roundHalfAway(*value * 100.0L);
         payments.totalsRounded = payments.totalsRounded || differs(*value * 100.0L, payments.shownTotals[at(i)]);
     }
     PairTable pairs = pairBalancesInWhists(workings);
