@@ -48,6 +48,8 @@ public:
     ~Descriptor() { reset(); }
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
+    Descriptor(Descriptor &&) = delete;
+    Descriptor &operator=(Descriptor &&) = delete;
     int get() const { return m_fd; }
     int release() { return std::exchange(m_fd, -1); }
     void reset(int fd = -1)
@@ -80,6 +82,12 @@ bool peerIsUs(int fd)
     if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof(credentials))
         return false;
     return credentials.uid == ::geteuid();
+}
+
+// The socket API takes every kind of address through its generic type.
+const sockaddr *generic(const sockaddr_un &address)
+{
+    return reinterpret_cast<const sockaddr *>(&address); // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast)
 }
 
 // Waits until `fd` is ready for `events` or the deadline passes.
@@ -158,14 +166,14 @@ FolderCheck checkPrivateFolder(const std::string &path, uid_t owner)
 std::string channelFolder(std::string *problem)
 {
     const uid_t uid = ::geteuid();
-    const std::string runtime = envOrEmpty("XDG_RUNTIME_DIR");
+    std::string runtime = envOrEmpty("XDG_RUNTIME_DIR");
     if (runtime.starts_with('/') && checkPrivateFolder(runtime, uid) == FolderCheck::Private)
         return runtime;
 
     std::string temporary = envOrEmpty("TMPDIR");
     if (!temporary.starts_with('/'))
         temporary = "/tmp";
-    const std::string folder = temporary + "/zelvara-" + std::to_string(uid);
+    std::string folder = temporary + "/zelvara-" + std::to_string(uid);
     // Created private from the start; an existing one is taken only as it is, never repaired: whoever
     // made it open could have put anything inside already.
     if (::mkdir(folder.c_str(), S_IRWXU) != 0 && errno != EEXIST) {
@@ -289,6 +297,7 @@ SingleCopy::Claim SingleCopy::claim(const std::string &file)
     // The lock covers "is anyone there? if not, listen": without it two copies could both find a stale
     // socket, and the second one's clean-up would remove the first one's fresh socket. The system drops
     // it when its holder dies, so a crash leaves no lock behind.
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): open() takes the mode of a new file this way
     Descriptor lock(::open((m_socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     bool locked = false;
     const auto lockDeadline = Clock::now() + LockTimeout;
@@ -334,7 +343,7 @@ SingleCopy::Answer SingleCopy::askRunningCopy(const std::string &request) const
     Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (socket.get() < 0)
         return Answer::NoCopy;
-    if (::connect(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0) {
+    if (::connect(socket.get(), generic(address), sizeof(address)) != 0) {
         // A full backlog means a copy too busy to take connections: it is still running, and its socket
         // must not be mistaken for a crashed copy's and removed.
         return errno == EAGAIN ? Answer::NoAnswer : Answer::NoCopy;
@@ -380,7 +389,7 @@ bool SingleCopy::listen()
     Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (socket.get() < 0)
         return false;
-    if (::bind(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0)
+    if (::bind(socket.get(), generic(address), sizeof(address)) != 0)
         return false;
     // The folder already keeps others out; the socket itself says the same.
     ::chmod(m_socketPath.c_str(), S_IRUSR | S_IWUSR);

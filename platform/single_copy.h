@@ -68,6 +68,8 @@ public:
     ~SingleCopy() override;
     SingleCopy(const SingleCopy &) = delete;
     SingleCopy &operator=(const SingleCopy &) = delete;
+    SingleCopy(SingleCopy &&) = delete;
+    SingleCopy &operator=(SingleCopy &&) = delete;
 
     enum class Claim {
         First,      // this copy now listens: it is the running copy
