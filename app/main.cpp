@@ -37,8 +37,9 @@ void print(std::FILE *stream, const std::string &text)
 // brought forward), so a message box may be shown here.
 void openSheetFromDesktop(zelvara::app::TZelvara &mainWindow, const QString &path)
 {
+    // Until sheet files can be opened, the request only shows the window, which is already in front.
+    Q_UNUSED(mainWindow);
     Q_UNUSED(path);
-    mainWindow.bringToFront();
 }
 
 } // namespace
