@@ -5,6 +5,7 @@
 #include "app/about_window.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
+#include "app/window_settings_file.h"
 #include "correction/choice_of_player_dialog.h"
 #include "correction/confirm_of_change_dialog.h"
 #include "platform/desktop.h"
@@ -31,6 +32,9 @@ int main(int argc, char *argv[])
     zelvara::platform::SystemDesktop desktop;
 
     zelvara::app::TZelvara mainWindow(desktop);
+    // The settings file is read into the main window before anything is shown.
+    zelvara::app::WindowSettingsFile settings(desktop);
+    settings.read(mainWindow);
     QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::showRequested, &mainWindow,
                      &zelvara::app::TZelvara::bringToFront);
     // Once the loop ends (settings are still to be written), a new start gets a window of its own.
@@ -51,5 +55,9 @@ int main(int argc, char *argv[])
     QObject::connect(&terminationSignals, &zelvara::platform::TerminationSignals::terminationRequested, &app,
                      &QApplication::quit);
 
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The loop has ended (the main window closed, "Выход", or a termination signal): the settings are
+    // written from the window as the player left it.
+    settings.write(mainWindow);
+    return status;
 }
