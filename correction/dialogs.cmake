@@ -15,7 +15,8 @@ set_target_properties(zelvara_correction_dialogs PROPERTIES
 target_include_directories(zelvara_correction_dialogs PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(zelvara_correction_dialogs
     PUBLIC zelvara_correction Qt6::Widgets
-    PRIVATE zelvara_warnings)
+    PRIVATE zelvara_widgets
+    zelvara_warnings)
 if(TARGET zelvara_platform)
     target_link_libraries(zelvara_correction_dialogs PUBLIC zelvara_platform)
 endif()
