@@ -30,16 +30,17 @@ TAboutProgram::~TAboutProgram() = default;
 
 void TAboutProgram::showAbout()
 {
+    // Centred by the frames of both windows the first time; afterwards it comes back where it was left.
+    // Placed before its native window is made, so that the window manager takes the place as the frame's.
+    if (!m_placed && m_mainWindow) {
+        (new widgets::FrameCentring(this))->centreOver(m_mainWindow);
+        m_placed = true;
+    }
     if (m_mainWindow) {
         // Kept above the main window by the window manager, as a dialog of it.
         winId();
         if (QWindow *own = windowHandle(); own && m_mainWindow->windowHandle())
             own->setTransientParent(m_mainWindow->windowHandle());
-    }
-    // Centred by the frames of both windows the first time; afterwards it comes back where it was left.
-    if (!m_placed && m_mainWindow) {
-        (new widgets::FrameCentring(this))->centreOver(m_mainWindow);
-        m_placed = true;
     }
     show();
     raise();

@@ -52,13 +52,18 @@ QPoint FrameCentring::targetCentre() const
     return m_area.center();
 }
 
+QPoint FrameCentring::frameTopLeft(const QMargins &margins) const
+{
+    const QSize frame = m_window->size().grownBy(margins);
+    const QPoint centre = targetCentre();
+    return {centre.x() - (frame.width() - 1) / 2, centre.y() - (frame.height() - 1) / 2};
+}
+
 void FrameCentring::place(const QMargins &margins)
 {
     m_used = margins;
-    const QSize frame = m_window->size().grownBy(margins);
-    const QPoint centre = targetCentre();
     // A window's position is the top left corner of its frame.
-    m_window->move(centre.x() - (frame.width() - 1) / 2, centre.y() - (frame.height() - 1) / 2);
+    m_window->move(frameTopLeft(margins));
     if (frameMargins(m_window).isNull()) {
         m_since.start();
         m_poll.start();
@@ -72,7 +77,9 @@ void FrameCentring::checkMargins()
     const QMargins margins = frameMargins(m_window);
     if (!margins.isNull()) {
         m_poll.stop();
-        if (margins != m_used)
+        // Placed with borrowed margins, or placed by its inner corner (a window made before it was
+        // placed): either way the frame goes where it belongs now that its margins are known.
+        if (margins != m_used || m_window->frameGeometry().topLeft() != frameTopLeft(margins))
             place(margins);
     } else if (m_since.elapsed() > WaitMs) {
         // No frame at all (or a window manager that never tells): the first placement stands.

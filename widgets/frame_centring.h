@@ -34,6 +34,7 @@ public:
 
 private:
     QPoint targetCentre() const;
+    QPoint frameTopLeft(const QMargins &margins) const;
     void place(const QMargins &margins);
     void checkMargins();
 
