@@ -77,9 +77,13 @@ void FrameCentring::checkMargins()
     const QMargins margins = frameMargins(m_window);
     if (!margins.isNull()) {
         m_poll.stop();
-        // Placed with borrowed margins, or placed by its inner corner (a window made before it was
-        // placed): either way the frame goes where it belongs now that its margins are known.
-        if (margins != m_used || m_window->frameGeometry().topLeft() != frameTopLeft(margins))
+        // Placed with borrowed margins that differ from its own, or placed by its inner corner (a window
+        // made before it was placed): either way the frame goes where it belongs. A window that stands
+        // anywhere else has been moved by the player meanwhile, and stays.
+        const QPoint frame = m_window->frameGeometry().topLeft();
+        const QPoint asked = frameTopLeft(m_used);
+        const bool byInnerCorner = frame == asked - QPoint(margins.left(), margins.top());
+        if ((frame == asked && margins != m_used) || byInnerCorner)
             place(margins);
     } else if (m_since.elapsed() > WaitMs) {
         // No frame at all (or a window manager that never tells): the first placement stands.
