@@ -2,6 +2,8 @@
 #include "app/about_window.h"
 
 #include "ui_about_window.h"
+#include "widgets/frame_centring.h"
+#include "widgets/window_look.h"
 
 #include <QCloseEvent>
 #include <QWindow>
@@ -14,12 +16,8 @@ TAboutProgram::TAboutProgram(QWidget *mainWindow)
       m_ui(std::make_unique<Ui::TAboutProgram>()), m_mainWindow(mainWindow)
 {
     m_ui->setupUi(this);
-    // The designed "MS Sans Serif" 8 point is 11 pixels high; Liberation Sans keeps the lines in their width.
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(11);
-    setFont(font);
-    QFont title = font;
+    setFont(widgets::sansFont());
+    QFont title = font();
     title.setPointSize(14);
     m_ui->StaticText->setFont(title);
     setFixedSize(377, 328);
@@ -32,6 +30,12 @@ TAboutProgram::~TAboutProgram() = default;
 
 void TAboutProgram::showAbout()
 {
+    // Centred by the frames of both windows the first time; afterwards it comes back where it was left.
+    // Placed before its native window is made, so that the window manager takes the place as the frame's.
+    if (!m_placed && m_mainWindow) {
+        (new widgets::FrameCentring(this))->centreOver(m_mainWindow);
+        m_placed = true;
+    }
     if (m_mainWindow) {
         // Kept above the main window by the window manager, as a dialog of it.
         winId();
@@ -39,11 +43,6 @@ void TAboutProgram::showAbout()
             own->setTransientParent(m_mainWindow->windowHandle());
     }
     show();
-    // The frame is known once the window is shown; centring goes by the frames of both windows.
-    if (!m_placed && m_mainWindow) {
-        move(m_mainWindow->frameGeometry().center() - QRect(QPoint(), frameGeometry().size()).center());
-        m_placed = true;
-    }
     raise();
     activateWindow();
     if (m_mainWindow)

@@ -30,11 +30,14 @@ CorrectionController::CorrectionController(TZelvara &mainWindow, correction::TCh
     connect(&m_mainWindow, &TZelvara::correctionRequested, this, &CorrectionController::open);
     m_mainWindow.installEventFilter(this);
 
-    connect(&m_choiceOfPlayer, &correction::AnswerDialog::activated, this, &CorrectionController::fillChoiceOfPlayer);
+    // A return to an open dialog (from another program, or by a click on the disabled main window)
+    // brings its captions up to date and keeps everything the player has marked.
+    connect(&m_choiceOfPlayer, &correction::AnswerDialog::activated, this,
+            [this] { m_choiceOfPlayer.setPlayers(playerNames()); });
     connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::playerChosen, this, &CorrectionController::lotAccepted);
     connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::declined, this, &CorrectionController::lotDeclined);
 
-    connect(&m_confirmOfChange, &correction::AnswerDialog::activated, this, &CorrectionController::fillConfirmOfChange);
+    connect(&m_confirmOfChange, &correction::AnswerDialog::activated, this, &CorrectionController::showProposal);
     connect(&m_confirmOfChange, &correction::TConfirmOfChange::confirmed, this,
             &CorrectionController::confirmedAccepted);
     connect(&m_confirmOfChange, &correction::TConfirmOfChange::declined, this,
@@ -43,12 +46,16 @@ CorrectionController::CorrectionController(TZelvara &mainWindow, correction::TCh
 
 void CorrectionController::open(engine::CorrectionDialog which)
 {
-    // Filled before it is first drawn; every later activation fills it again from the same sheet.
+    // Filled when the settlement opens it, before it is first drawn; a later activation only shows the
+    // same again, so the answer always applies to what the dialog was opened with.
     if (which == engine::CorrectionDialog::ChoiceOfPlayer) {
-        fillChoiceOfPlayer();
+        m_choiceOfPlayer.prepare(playerNames());
         showOverMainWindow(m_choiceOfPlayer);
     } else {
-        fillConfirmOfChange();
+        m_proposal =
+            correction::proposeConfirmedCorrection(m_mainWindow.sheetTexts(ConfirmedCorrectionPlayers),
+                                                   m_mainWindow.options().gameType, m_desktop.decimalSeparator());
+        showProposal();
         showOverMainWindow(m_confirmOfChange);
     }
     m_mainWindow.setEnabled(false);
@@ -85,14 +92,14 @@ void CorrectionController::releaseMainWindow()
     m_mainWindow.activateWindow();
 }
 
-void CorrectionController::fillChoiceOfPlayer()
+QStringList CorrectionController::playerNames() const
 {
     const engine::SheetTexts sheet = m_mainWindow.sheetTexts(m_mainWindow.selectedPlayers());
     QStringList names;
     for (int i = 0; i < sheet.players; ++i) {
         names.append(QString::fromStdString(sheet.names[static_cast<std::size_t>(i)]));
     }
-    m_choiceOfPlayer.setPlayers(names);
+    return names;
 }
 
 void CorrectionController::lotAccepted(int drawnPlayer)
@@ -111,10 +118,8 @@ void CorrectionController::lotDeclined()
     apply(source, correction::declineLotCorrection(source.sheet, source.options.gameType, source.decimalSeparator));
 }
 
-void CorrectionController::fillConfirmOfChange()
+void CorrectionController::showProposal()
 {
-    m_proposal = correction::proposeConfirmedCorrection(m_mainWindow.sheetTexts(ConfirmedCorrectionPlayers),
-                                                        m_mainWindow.options().gameType, m_desktop.decimalSeparator());
     m_confirmOfChange.setProposal(QString::fromStdString(m_proposal.line1), QString::fromStdString(m_proposal.line2));
 }
 

@@ -10,6 +10,7 @@
 #include "engine/shown_settlement.h"
 
 #include <QObject>
+#include <QStringList>
 
 namespace zelvara::correction {
 class AnswerDialog;
@@ -45,11 +46,12 @@ private:
     // Gives the main window back to the player; every answer starts here.
     void releaseMainWindow();
 
-    void fillChoiceOfPlayer();
+    // The names on the sheet in use, player 1 first.
+    QStringList playerNames() const;
     void lotAccepted(int drawnPlayer);
     void lotDeclined();
 
-    void fillConfirmOfChange();
+    void showProposal();
     void confirmedAccepted();
     void confirmedDeclined();
 
@@ -61,7 +63,7 @@ private:
     correction::TChoiceOfPlayer &m_choiceOfPlayer;
     correction::TConfirmOfChange &m_confirmOfChange;
     platform::Desktop &m_desktop;
-    // The confirmed correction from the last activation to the button press; zero at every other time.
+    // The confirmed correction from the opening to the button press; zero at every other time.
     correction::Proposal m_proposal;
 };
 

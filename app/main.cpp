@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
+#include "app/window_settings_file.h"
 #include "correction/choice_of_player_dialog.h"
 #include "correction/confirm_of_change_dialog.h"
 #include "platform/desktop.h"
@@ -87,6 +88,9 @@ int main(int argc, char *argv[])
     zelvara::platform::SystemDesktop desktop;
 
     zelvara::app::TZelvara mainWindow(desktop);
+    // The settings file is read into the main window before anything is shown.
+    zelvara::app::WindowSettingsFile settings(desktop);
+    settings.read(mainWindow);
     QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::showRequested, &mainWindow,
                      &zelvara::app::TZelvara::bringToFront);
     QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::openRequested, &mainWindow,
@@ -114,5 +118,9 @@ int main(int argc, char *argv[])
     QObject::connect(&terminationSignals, &zelvara::platform::TerminationSignals::terminationRequested, &app,
                      &QApplication::quit);
 
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The loop has ended (the main window closed, "Выход", or a termination signal): the settings are
+    // written from the window as the player left it.
+    settings.write(mainWindow);
+    return status;
 }

@@ -3,7 +3,8 @@
 
 // The main window: the pool sheet for four, three or two players with its fields, the options, the
 // command buttons and the menu. It holds no arithmetic: it reads the shown sheet into the engine's
-// input, settles it there, and shows what comes back.
+// input, settles it there, and shows what comes back. Its frame is resources/forms/main_window.ui;
+// each sheet is a SheetPanel.
 
 #include "correction/correction.h"
 #include "engine/result_format.h"
@@ -14,24 +15,27 @@
 #include <QFont>
 #include <QMainWindow>
 
-#include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
-class QAction;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
-class QRadioButton;
-class QToolButton;
+
+namespace Ui {
+class TZelvara;
+}
 
 namespace zelvara::platform {
 class Desktop;
 }
 
+namespace zelvara::widgets {
+class FrameCentring;
+}
+
 namespace zelvara::app {
+
+class SheetPanel;
 
 class TZelvara : public QMainWindow
 {
@@ -90,37 +94,11 @@ signals:
     void correctionRequested(zelvara::engine::CorrectionDialog which);
 
 private:
-    struct Sheet
-    {
-        int players = 0;
-        QWidget *panel = nullptr;
-        QLabel *picture = nullptr;
-        QLineEdit *whistValue = nullptr;
-        std::array<QLineEdit *, engine::MaxPlayers> names{};
-        std::array<QLineEdit *, engine::MaxPlayers> pools{};
-        std::array<QLineEdit *, engine::MaxPlayers> heaps{};
-        std::array<QLineEdit *, engine::MaxPlayers> results{};
-        std::array<std::array<QLineEdit *, engine::MaxPlayers>, engine::MaxPlayers> whists{};
-        bool calculated = false;
-        std::optional<engine::ShownSettlement> source;
-    };
-
-    void buildMenu();
-    void buildOptions(QWidget *client);
-    void buildButtons(QWidget *client);
-    void buildSheet(Sheet &sheet, QWidget *client);
-    void setTabOrder();
-    static QLineEdit *&field(Sheet &sheet, engine::FieldId id);
-    static QLineEdit *fieldOf(const Sheet &sheet, engine::FieldId id);
-    QLineEdit *findField(const QString &objectName) const;
-    Sheet &sheetFor(int players);
-    const Sheet &sheetFor(int players) const;
-    Sheet &selectedSheet();
-    static void updateAccessibleNames(Sheet &sheet);
-    void arrangeResultButtons(const Sheet &sheet);
+    SheetPanel &sheetFor(int players) const;
+    void arrangeResultButtons(const SheetPanel &sheet);
     void arrangeForShownResults();
     // Hides a sheet's results and clears its flag and record, as a new calculation does.
-    void clearResults(Sheet &sheet);
+    void clearResults(SheetPanel &sheet);
     void switchPlayers(int n);
 
     // The handlers, named after their controls.
@@ -137,41 +115,13 @@ private:
     void ReferenceClick();
     void Exit1Click();
 
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
-    // Settings are read here when the window is created and written when it is destroyed.
-    void FormCreate();
-    void FormDestroy();
-
     platform::Desktop &m_desktop;
-
-    QRadioButton *m_players4 = nullptr;
-    QRadioButton *m_players3 = nullptr;
-    QRadioButton *m_players2 = nullptr;
-    QRadioButton *m_sochi = nullptr;
-    QRadioButton *m_leningrad = nullptr;
-    QRadioButton *m_onNPlayers = nullptr;
-    QRadioButton *m_onNPlayersMinus1 = nullptr;
-    QRadioButton *m_nondivisible = nullptr;
-    QGroupBox *m_playersNumber = nullptr;
-    QGroupBox *m_gameType = nullptr;
-    QGroupBox *m_heapDivisibility = nullptr;
-    QPushButton *m_calculate = nullptr;
-    QPushButton *m_hideResults = nullptr;
-    QToolButton *m_returnResults = nullptr;
-    QPushButton *m_newCalc = nullptr;
-    QPushButton *m_info = nullptr;
-    QFont m_nameFont;
+    std::unique_ptr<Ui::TZelvara> m_ui;
     QMenu *m_poolMenu = nullptr;
-
-    Sheet m_sheet4;
-    Sheet m_sheet3;
-    Sheet m_sheet2;
+    widgets::FrameCentring *m_centring = nullptr;
     bool m_centred = false;
-    // Where the settings are read at start and written at the end, decided once.
-    QString m_settingsPath;
-    bool m_settingsWritten = false;
 };
 
 } // namespace zelvara::app

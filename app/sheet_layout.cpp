@@ -31,6 +31,11 @@ constexpr SheetField result(int player, int left, int top)
 // The whist value sits in the centre circle of every sheet.
 constexpr SheetField WhistValue{FieldId{FieldKind::WhistValue, 0, 0}, 171, 184};
 
+constexpr FieldSize NumberSize{37, 21};
+constexpr FieldSize WhistsSize{43, 21};
+constexpr FieldSize NameSize{46, 23};
+constexpr FieldSize ResultSize{157, 25};
+
 const std::vector<SheetField> Four = {
     heap(1, 115, 202),
     heap(2, 171, 114),
@@ -95,17 +100,17 @@ FieldSize fieldSize(engine::FieldKind kind)
 {
     switch (kind) {
     case FieldKind::Whists:
-        return {43, 21};
+        return WhistsSize;
     case FieldKind::Name:
-        return {46, 23};
+        return NameSize;
     case FieldKind::Result:
-        return {157, 25};
+        return ResultSize;
     case FieldKind::WhistValue:
     case FieldKind::Pool:
     case FieldKind::Heap:
         break;
     }
-    return {37, 21};
+    return NumberSize;
 }
 
 int typingLimit(engine::FieldKind kind)

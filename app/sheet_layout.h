@@ -2,7 +2,8 @@
 #pragma once
 
 // Where each field of the three pool sheets sits on its panel, and the order the Tab key visits them.
-// The window builds all three sheets from these rows, so a sheet is one table, not one block of code.
+// The window builds all three sheets from these rows, so a sheet is one table, not one block of code;
+// scripts/draw-artwork reads the same rows to draw the sheets' cells round the fields.
 
 #include "engine/sheet.h"
 
@@ -22,6 +23,18 @@ struct FieldSize
     int width = 0;
     int height = 0;
 };
+
+// What every sheet's panel shows besides its fields: the picture of the pool sheet (left, top, size)
+// and the "Вист =" label above the whist value in its centre (left, top).
+struct PanelPlace
+{
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+constexpr PanelPlace PicturePlace{8, 7, 363, 363};
+constexpr PanelPlace WhistLabelPlace{173, 169, 0, 0};
 
 // Every field of the sheet of `players` (4, 3 or 2), in tab order: heaps, pools, the whists round the
 // sheet, names, the whist value; the result fields come last (they are not tab stops).

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "correction/answer_dialog.h"
 
+#include "widgets/frame_centring.h"
+#include "widgets/window_look.h"
+
 #include <QCloseEvent>
-#include <QFont>
 #include <QIcon>
 #include <QPushButton>
 #include <QWindow>
@@ -29,13 +31,8 @@ AnswerDialog::AnswerDialog(QWidget *parent)
     // The dialog never keeps the program running on its own: closing the main window ends the run
     // even while a dialog is up.
     setAttribute(Qt::WA_QuitOnClose, false);
-
-    // The sheet's small sans face at the height of the classic dialog font.
-    QFont face;
-    face.setFamilies({u"Liberation Sans"_s, u"DejaVu Sans"_s});
-    face.setStyleHint(QFont::SansSerif);
-    face.setPixelSize(11);
-    setFont(face);
+    setFont(widgets::sansFont());
+    m_centring = new widgets::FrameCentring(this);
 }
 
 void AnswerDialog::finishForm(QSize clientSize, QPushButton *ok, QPushButton *cancel)
@@ -57,8 +54,7 @@ void AnswerDialog::centreOver(QWidget *window)
         return;
     }
     m_owner = window;
-    const QPoint middle = window->geometry().center();
-    move(middle.x() - width() / 2, middle.y() - height() / 2);
+    m_centring->centreOver(window);
 
     winId(); // the native window must exist before it can name its owner
     if (windowHandle() != nullptr && window->windowHandle() != nullptr) {

@@ -6,6 +6,10 @@
 
 class QPushButton;
 
+namespace zelvara::widgets {
+class FrameCentring;
+}
+
 namespace zelvara::correction {
 
 // What the two correction dialogs share: a fixed-size window with a title and no close box, shown
@@ -19,7 +23,7 @@ class AnswerDialog : public QDialog
 public:
     explicit AnswerDialog(QWidget *parent = nullptr);
 
-    // Puts the dialog over the middle of `window` and keeps it above that window.
+    // Centres the dialog's frame over the frame of `window` and keeps it above that window.
     void centreOver(QWidget *window);
 
     // Escape and window-manager closes land here; nothing happens.
@@ -39,6 +43,7 @@ protected:
 
 private:
     QPushButton *m_ok = nullptr;
+    widgets::FrameCentring *m_centring = nullptr;
     QPointer<QWidget> m_owner;
 };
 

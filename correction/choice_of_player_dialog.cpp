@@ -2,12 +2,11 @@
 #include "correction/choice_of_player_dialog.h"
 
 #include "ui_choice_of_player.h"
+#include "widgets/window_look.h"
 
 #include <QFont>
 
 #include <array>
-
-using namespace Qt::StringLiterals;
 
 namespace zelvara::correction {
 
@@ -34,6 +33,7 @@ TChoiceOfPlayer::TChoiceOfPlayer(QWidget *parent) : AnswerDialog(parent), ui(std
         seat->setFont(regular);
     }
     ui->Player1->setChecked(true);
+    widgets::tabToCheckedOption({ui->Player1, ui->Player2, ui->Player3, ui->Player4});
     setTabOrder(ui->Cancel, ui->Player1);
 
     connect(ui->OK, &QPushButton::clicked, this, &TChoiceOfPlayer::OKClick);
@@ -42,15 +42,18 @@ TChoiceOfPlayer::TChoiceOfPlayer(QWidget *parent) : AnswerDialog(parent), ui(std
 
 TChoiceOfPlayer::~TChoiceOfPlayer() = default;
 
+void TChoiceOfPlayer::prepare(const QStringList &names)
+{
+    setPlayers(names);
+    ui->Player1->setChecked(true);
+}
+
 void TChoiceOfPlayer::setPlayers(const QStringList &names)
 {
     const std::array<QRadioButton *, 4> seats{ui->Player1, ui->Player2, ui->Player3, ui->Player4};
-    ui->Player1->setChecked(true);
-    for (qsizetype i = 0; i < names.size() && i < 4; ++i) {
-        QRadioButton *seat = seats[static_cast<std::size_t>(i)];
-        seat->setText(names[i]);
-        seat->setAccessibleName(u"Игрок "_s + names[i]);
-    }
+    // A seat is announced by the name it shows, as every captioned control is.
+    for (qsizetype i = 0; i < names.size() && i < 4; ++i)
+        seats[static_cast<std::size_t>(i)]->setText(names[i]);
     const bool fourPlayers = names.size() >= 4;
     ui->Player4->setVisible(fourPlayers);
     ui->ChooseAPlayer->resize(GroupWidth, fourPlayers ? GroupHeightFor4 : GroupHeightFor3);

@@ -23,8 +23,11 @@ public:
     explicit TChoiceOfPlayer(QWidget *parent = nullptr);
     ~TChoiceOfPlayer() override;
 
-    // Prepares the dialog for the sheet in use (three or four names): the captions become the names,
-    // the fourth seat shows only for four players, and the first player is checked again.
+    // Prepares the dialog for an opening by the settlement: the names of the sheet in use (three or
+    // four) as captions, and the first player checked.
+    void prepare(const QStringList &names);
+    // Brings the captions up to date (the fourth seat shows only for four players); the mark stays
+    // where the player put it.
     void setPlayers(const QStringList &names);
 
     // The player whose button is checked, 1..4.

@@ -15,4 +15,4 @@ set_target_properties(zelvara_correction_dialogs PROPERTIES
 target_include_directories(zelvara_correction_dialogs PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(zelvara_correction_dialogs
     PUBLIC zelvara_correction Qt6::Widgets
-    PRIVATE zelvara_warnings)
+    PRIVATE zelvara_widgets zelvara_warnings)

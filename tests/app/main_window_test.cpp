@@ -3,9 +3,13 @@
 // buttons clicked; beeps and message boxes recorded by the test desktop.
 
 #include "app/main_window.h"
+#include "tests/support/announced_captions.h"
 #include "tests/support/recording_desktop.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,6 +66,9 @@ private slots:
     void newCalc_ctrlN_clearsOnlySelectedSheetsNumbers();
 
     void nameFilter_refusesTooWideName();
+    void nameFilter_holdsPastedAndComposedText();
+    void optionGroups_tabEntersAtTheCheckedButton();
+    void captionedControls_announcedByTheirCaption();
     void typingLimit_bindsTypingOnly();
     void accessibleNames_followPlayerNames();
     void reference_missingDocument_beepsAfterOpening();
@@ -153,9 +160,16 @@ void MainWindowTest::window_hasFixedClientAndNoMinimiseBox()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QCOMPARE(m_window->windowTitle(), u"Zelvara - программа для расчета пули в преферансе"_s);
     QCOMPARE(m_window->findChild<QAction *>(u"New"_s)->shortcut(), QKeySequence(u"Ctrl+N"_s));
-    // The artwork is compiled in and decodes: the banner and every sheet's drawing.
-    for (const QString &picture : {u"Preference"_s, u"PoolFor4"_s, u"PoolFor3"_s, u"PoolFor2"_s})
-        QVERIFY2(!find<QLabel>(picture)->pixmap().isNull(), qPrintable(picture));
+    // The artwork is compiled in and decodes: the banner and every sheet's drawing, a hidden sheet's
+    // only once the player first turns to it.
+    QVERIFY(!find<QLabel>(u"Preference"_s)->pixmap().isNull());
+    QVERIFY(!find<QLabel>(u"PoolFor4"_s)->pixmap().isNull());
+    QVERIFY(find<QLabel>(u"PoolFor3"_s)->pixmap().isNull());
+    QVERIFY(find<QLabel>(u"PoolFor2"_s)->pixmap().isNull());
+    selectPlayers(3);
+    selectPlayers(2);
+    QVERIFY(!find<QLabel>(u"PoolFor3"_s)->pixmap().isNull());
+    QVERIFY(!find<QLabel>(u"PoolFor2"_s)->pixmap().isNull());
     QVERIFY(!m_window->windowIcon().isNull());
 }
 
@@ -527,6 +541,77 @@ void MainWindowTest::nameFilter_refusesTooWideName()
     QCOMPARE(m_desktop.beeps, 3);
 }
 
+void MainWindowTest::nameFilter_holdsPastedAndComposedText()
+{
+    QLineEdit *name = edit(u"NameOfP1For4"_s);
+    const QFontMetrics metrics(name->font());
+    const auto fits = [&metrics](const QString &text) { return metrics.horizontalAdvance(text) < 41; };
+    type(u"NameOfP1For4"_s, u"Ян"_s);
+    QTest::keyClick(name, Qt::Key_Home);
+
+    // Pasted before "Ян": as much of the start of the pasted text as leaves the name inside the field.
+    const QString pasted = u"ШШШШШШШШШШ"_s;
+    QString kept;
+    while (fits(pasted.left(kept.size() + 1) + u"Ян"_s))
+        kept = pasted.left(kept.size() + 1);
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(name->text(), kept + u"Ян"_s);
+    QCOMPARE(name->cursorPosition(), kept.size());
+    QCOMPARE(m_desktop.beeps, 1);
+
+    // Text that fits goes in whole and quietly; an input method's text is held like a paste.
+    type(u"NameOfP1For4"_s, QString());
+    QGuiApplication::clipboard()->setText(u"Аня"_s);
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(name->text(), u"Аня"_s);
+    QCOMPARE(m_desktop.beeps, 1);
+    QInputMethodEvent composed;
+    composed.setCommitString(u"ЖЖЖЖЖЖЖЖ"_s);
+    QApplication::sendEvent(name, &composed);
+    QVERIFY(fits(name->text()));
+    QVERIFY(name->text().startsWith(u"АняЖ"_s));
+    QVERIFY(!fits(name->text() + u"Ж"_s));
+    QCOMPARE(m_desktop.beeps, 2);
+
+    // A name the program wrote wider than the field takes nothing more, and still lets the player delete.
+    m_window->setFieldText(u"NameOfP1For4"_s, u"Константин"_s);
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(name->text(), u"Константин"_s);
+    QCOMPARE(m_desktop.beeps, 3);
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QCOMPARE(name->text(), u"Константи"_s);
+    QCOMPARE(m_desktop.beeps, 3);
+}
+
+void MainWindowTest::optionGroups_tabEntersAtTheCheckedButton()
+{
+    const auto tabFrom = [](const QString &from, QWidget *window) {
+        window->findChild<QWidget *>(from)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        return QApplication::focusWidget()->objectName();
+    };
+    // Checked by the program, as the settings do at start: the player has visited no option yet.
+    m_window->setOptions(engine::GameType::Leningrad, engine::HeapDivision::Nondivisible);
+    QCOMPARE(tabFrom(u"Players4"_s, m_window.get()), u"Leningrad"_s);
+    QCOMPARE(tabFrom(u"Leningrad"_s, m_window.get()), u"Nondivisible"_s);
+
+    // The player visits "На N игроков — 1" and checks it; the switch to two players moves the check.
+    m_window->setOptions(engine::GameType::Leningrad, engine::HeapDivision::OnNPlayersMinus1);
+    find<QWidget>(u"OnNPlayersMinus1"_s)->setFocus(Qt::TabFocusReason);
+    selectPlayers(2);
+    QCOMPARE(tabFrom(u"Leningrad"_s, m_window.get()), u"Nondivisible"_s);
+    QCOMPARE(tabFrom(u"Players2"_s, m_window.get()), u"Leningrad"_s);
+}
+
+void MainWindowTest::captionedControls_announcedByTheirCaption()
+{
+    m_window->poolMenu()->addAction(u"&Сохранить пулю..."_s);
+    QCOMPARE(zelvara::testing::captionMismatches(m_window.get()), QStringList());
+    QCOMPARE(zelvara::testing::announcedName(find<QWidget>(u"Calculate"_s)), u"Рассчитать"_s);
+}
+
 void MainWindowTest::typingLimit_bindsTypingOnly()
 {
     type(u"HeapOfP1For4"_s, u"1234567"_s);
@@ -560,7 +645,6 @@ void MainWindowTest::accessibleNames_followPlayerNames()
     QCOMPARE(edit(u"WhistsOfP1ToP2For4"_s)->accessibleName(), u"Висты Запада на Севера"_s);
     QCOMPARE(edit(u"WhistsOfP2ToP1For2"_s)->accessibleName(), u"Висты Юга на Севера"_s);
     QCOMPARE(edit(u"ValueOfWhistFor3"_s)->accessibleName(), u"Цена виста"_s);
-    QCOMPARE(find<QWidget>(u"Calculate"_s)->accessibleName(), u"Рассчитать"_s);
 
     type(u"NameOfP2For4"_s, u"Петя"_s);
     QCOMPARE(edit(u"HeapOfP2For4"_s)->accessibleName(), u"Гора игрока Петя"_s);

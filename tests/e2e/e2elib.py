@@ -180,6 +180,45 @@ def centre_of_window(wid):
             int(info.get("Absolute upper-left Y", 0)) + int(info.get("Height", 0)) // 2)
 
 
+def frame_of(wid):
+    """(x, y, w, h) of the window's frame: its inner area grown by the window manager's frame extents,
+    or None while the window manager has not told them."""
+    text = window_property(wid, "_NET_FRAME_EXTENTS")
+    if " = " not in text:
+        return None
+    left, right, top, bottom = (int(v) for v in text.split(" = ", 1)[1].split(","))
+    info = window_info(wid)
+    x, y = int(info.get("Absolute upper-left X", 0)), int(info.get("Absolute upper-left Y", 0))
+    w, h = int(info.get("Width", 0)), int(info.get("Height", 0))
+    return x - left, y - top, w + left + right, h + top + bottom
+
+
+def frame_centre(wid):
+    frame = frame_of(wid)
+    return None if frame is None else (frame[0] + frame[2] / 2, frame[1] + frame[3] / 2)
+
+
+def frame_offset(wid, over):
+    """How far the centre of wid's frame lies from the centre of over's frame, (dx, dy)."""
+    a, b = frame_centre(wid), frame_centre(over)
+    return None if a is None or b is None else (a[0] - b[0], a[1] - b[1])
+
+
+def wait_centred_over(wid, over, tolerance=1.5, timeout=5.0):
+    """Waits until wid's frame is centred over over's frame; fails with the last offset seen."""
+    seen = []
+
+    def probe():
+        offset = frame_offset(wid, over)
+        seen.append(offset)
+        return offset is not None and abs(offset[0]) <= tolerance and abs(offset[1]) <= tolerance
+
+    try:
+        wait_for("the frame centred", probe, timeout)
+    except Timeout:
+        raise Timeout(f"frame not centred over the main window's frame: offset {seen[-1]}") from None
+
+
 def is_minimised(wid):
     state = window_property(wid, "WM_STATE")
     net = window_property(wid, "_NET_WM_STATE")

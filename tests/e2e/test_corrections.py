@@ -56,11 +56,34 @@ class CorrectionTest(e.ProgramTestCase):
                                "Итог игрока Восток": "-47", "Итог игрока Юг": "+103"})
         e.wait_for("the main window to be active", lambda: e.active_window() == wid)
 
+    def test_lotDialog_keepsTheMarkWhenTheDisabledMainWindowIsClicked_centredOverMainWindow(self):
+        program, wid, app = self.open()
+        dialog = self.settle_into_dialog(program, app, ODD_HEAP, "Выбор игрока")
+        # The frames, title bars included, share their centre.
+        e.wait_centred_over(dialog, wid)
+        e.click(e.find(app, "Восток", e.pyatspi.ROLE_RADIO_BUTTON))
+        e.wait_for("East to be marked", lambda: e.is_checked(e.find(app, "Восток", e.pyatspi.ROLE_RADIO_BUTTON)))
+        # The player turns to the main window (the window list, or a click on it): the program brings the
+        # dialog forward again, activated anew. Then a plain click on the disabled window.
+        e.run(["xdotool", "windowactivate", "--sync", str(wid)])
+        e.wait_for("the dialog to come back", lambda: e.active_window() == dialog)
+        x, y, _, _ = e.frame_of(wid)
+        e.click_at(x + 60, y + 80)
+        e.wait_for("the dialog to stay in front", lambda: e.active_window() == dialog)
+        self.assertTrue(e.is_checked(e.find(app, "Восток", e.pyatspi.ROLE_RADIO_BUTTON)), "the mark went back")
+        e.press("Return")
+        e.wait_for("the dialog to go", lambda: dialog not in e.visible_windows(pid=program.pid))
+        e.wait_for("the main window to be enabled", lambda: e.is_enabled(e.find(app, "Рассчитать")))
+        # East was drawn: his heap takes the point, West's stays as entered.
+        self.assertTexts(app, {"Гора игрока Восток": "13", "Гора игрока Запад": "21",
+                               "Висты Востока на Юга": "9"})
+
     def test_confirmDialog_enterAcceptsProposal_correctsAndSettles(self):
         program, _, app = self.open()
         e.click(e.find(app, "На N игроков — 1"))
         e.wait_for("the option to be checked", lambda: e.is_checked(e.find(app, "На N игроков — 1")))
         dialog = self.settle_into_dialog(program, app, UNEVEN_RESIDUES, "Zelvara")
+        e.wait_centred_over(dialog, e.visible_windows(e.MAIN_CAPTION, program.pid)[0])
         e.find(app, "списать 1 очко с горы игрока Север.")
         e.screenshot(os.path.join(e.ARTIFACTS, "confirm-of-change.png"), dialog)
         e.press("Return")

@@ -38,10 +38,13 @@ class MainWindowTest(e.ProgramTestCase):
         minimum, maximum = e.size_hints(wid)
         self.assertEqual(minimum, maximum, "the window must not be resizable")
         e.wait_for("the main window to be active", lambda: e.active_window() == wid)
-        frame = e.find(app, e.MAIN_CAPTION)
-        x, y, w, h = e.extents_of(frame)
-        self.assertLessEqual(abs(x + w // 2 - 512), 8, "not centred across the desktop")
-        self.assertLessEqual(abs(y + h // 2 - 384), 30, "not centred down the desktop")
+        # The frame, title bar included, sits in the middle of the 1024 x 768 desktop.
+        def offset():
+            centre = e.frame_centre(wid)
+            return centre and (centre[0] - 511.5, centre[1] - 383.5)
+
+        e.wait_for(f"the frame centred on the desktop (offset {offset()})",
+                   lambda: offset() and abs(offset()[0]) <= 1.5 and abs(offset()[1]) <= 1.5, 5)
 
     def test_example1_typedAndSettled_showsResultsInTheirColours(self):
         _, wid, app = self.open()

@@ -3,6 +3,7 @@
 // closing it are tested with the main window.
 
 #include "app/about_window.h"
+#include "tests/support/announced_captions.h"
 
 #include <QLabel>
 #include <QTest>
@@ -49,6 +50,7 @@ void AboutWindowTest::texts()
     QWidget main;
     TAboutProgram about(&main);
     QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
+    QCOMPARE(zelvara::testing::captionMismatches(&about), QStringList());
     auto *shown = about.findChild<QLabel *>(label);
     QVERIFY(shown);
     QCOMPARE(shown->text(), text);

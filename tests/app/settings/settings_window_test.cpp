@@ -4,6 +4,7 @@
 
 #include "app/about_window.h"
 #include "app/main_window.h"
+#include "app/window_settings_file.h"
 #include "settings/settings.h"
 #include "tests/support/recording_desktop.h"
 
@@ -42,8 +43,18 @@ private slots:
     void rulesDocument();
 
 private:
-    void start() { m_window = std::make_unique<TZelvara>(m_desktop); }
-    void end() { m_window.reset(); }
+    // What the program does at start and at the end.
+    void start()
+    {
+        m_window = std::make_unique<TZelvara>(m_desktop);
+        m_settings = std::make_unique<zelvara::app::WindowSettingsFile>(m_desktop);
+        m_settings->read(*m_window);
+    }
+    void end()
+    {
+        m_settings->write(*m_window);
+        m_window.reset();
+    }
     QString settingsPath() const { return m_dir->filePath(u"SETTINGS.INI"_s); }
     void writeSettings(const QByteArray &bytes)
     {
@@ -68,6 +79,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     zelvara::testing::RecordingDesktop m_desktop;
     std::unique_ptr<TZelvara> m_window;
+    std::unique_ptr<zelvara::app::WindowSettingsFile> m_settings;
 };
 
 void SettingsWindowTest::init()

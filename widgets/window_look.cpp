@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "widgets/window_look.h"
+
+#include <QAbstractButton>
+
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace zelvara::widgets {
+
+namespace {
+
+QFont pixelFont(const QStringList &families, int pixelSize)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// Only the checked button of a group keeps its Tab stop; the others are reached with the arrow keys.
+void keepTabStopOn(const std::vector<QAbstractButton *> &group)
+{
+    const auto checked = std::find_if(group.begin(), group.end(), [](auto *b) { return b->isChecked(); });
+    if (checked == group.end())
+        return;
+    for (QAbstractButton *button : group) {
+        const Qt::FocusPolicy policy = button->focusPolicy();
+        button->setFocusPolicy(button == *checked ? Qt::FocusPolicy(policy | Qt::TabFocus)
+                                                  : Qt::FocusPolicy(policy & ~Qt::TabFocus));
+    }
+}
+
+} // namespace
+
+QFont sansFont(int pixelSize)
+{
+    return pixelFont({u"Liberation Sans"_s, u"DejaVu Sans"_s}, pixelSize);
+}
+
+QFont narrowFont(int pixelSize)
+{
+    return pixelFont({u"Liberation Sans Narrow"_s, u"DejaVu Sans Condensed"_s}, pixelSize);
+}
+
+void tabToCheckedOption(std::initializer_list<QAbstractButton *> buttons)
+{
+    // The toolkit moves the stop only to a button that takes the focus; a button checked by the program
+    // would leave it on the one the player last visited.
+    const std::vector<QAbstractButton *> group(buttons);
+    for (QAbstractButton *button : group) {
+        QObject::connect(button, &QAbstractButton::toggled, button, [group](bool on) {
+            if (on)
+                keepTabStopOn(group);
+        });
+    }
+    keepTabStopOn(group);
+}
+
+} // namespace zelvara::widgets
