@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelvara::cli {
@@ -19,6 +20,19 @@ struct Refusal
     std::string what;
 };
 
+// The text cut to at most `longest` bytes and marked as cut, never inside a UTF-8 sequence.
+std::string shortened(std::string text, std::size_t longest)
+{
+    if (text.size() <= longest) {
+        return text;
+    }
+    std::size_t cut = longest;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) {
+        --cut;
+    }
+    return text.substr(0, cut) + "...";
+}
+
 // A value as the user wrote it, short enough for a one-line message. Arrays and objects are only
 // named: writing out a deeply nested one would recurse as deep as the input goes.
 std::string describe(const Json &value)
@@ -29,16 +43,7 @@ std::string describe(const Json &value)
     if (value.is_object()) {
         return "an object";
     }
-    constexpr std::size_t Longest = 40;
-    std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
-    if (text.size() <= Longest) {
-        return text;
-    }
-    std::size_t cut = Longest;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) {
-        --cut; // never split a UTF-8 sequence
-    }
-    return text.substr(0, cut) + "...";
+    return shortened(value.dump(-1, ' ', false, Json::error_handler_t::replace), 40);
 }
 
 std::string inQuotes(std::string_view text)
@@ -125,12 +130,13 @@ Json parseStrict(std::string_view input)
         if (const auto at = reason.find(prefix); reason.starts_with("[json.exception") && at != std::string::npos) {
             reason.erase(0, at + prefix.size());
         }
-        // The reason quotes the last bytes read; keep the message on one printable line.
+        // The reason quotes the last token read, which may be a string of any length: keep the message
+        // on one short printable line.
         std::string line;
         for (const char c : reason) {
             line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
         }
-        throw Refusal{"the input is not valid JSON: " + line};
+        throw Refusal{"the input is not valid JSON: " + shortened(std::move(line), 200)};
     }
     if (repeated) {
         throw Refusal{"the key " + inQuotes(*repeated) + " is given twice in one object"};
