@@ -38,7 +38,8 @@ bool runBatch(std::FILE *input, std::FILE *output, char regionalSeparator, Batch
         LineBuffer &operator=(const LineBuffer &) = delete;
         LineBuffer(LineBuffer &&) = delete;
         LineBuffer &operator=(LineBuffer &&) = delete;
-        ~LineBuffer() { std::free(data); } // NOLINT(cppcoreguidelines-no-malloc): getline's own allocation
+        // getline allocates with malloc, so the buffer goes back with free.
+        ~LineBuffer() { std::free(data); } // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
     } buffer;
     ssize_t length = 0;
     while ((length = ::getline(&buffer.data, &buffer.capacity, input)) >= 0) {
