@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// zelvara-settle: settles one pool sheet given as JSON, for scripts and tests, with the same engine as
-// the window. Exit status: 0 results shown, 1 a validation message, 2 bad usage or malformed input,
-// 3 a correction dialog opened and the sheet gave no answer.
+// zelvara-settle: settles one pool sheet given as JSON, or a batch of them as JSON Lines, for scripts and
+// tests, with the same engine as the window. Exit status: 0 results shown, 1 a validation message, 2 bad
+// usage or malformed input, 3 a correction dialog opened and the sheet gave no answer, 4 a batch in which
+// some sheet did not settle to results.
 
+#include "cli/batch.h"
 #include "cli/report.h"
 #include "cli/request.h"
 
@@ -11,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -20,8 +21,10 @@
 namespace {
 
 constexpr int UsageError = 2;
+constexpr int BatchNotAllSettled = 4;
 
 constexpr std::string_view Usage = R"(Usage: zelvara-settle [--json] [--payments] [--explain] [FILE]
+       zelvara-settle --batch [--payments] [--explain] [FILE...]
 
 Settles one Preferans pool sheet given as JSON in FILE (or on standard input when FILE is
 missing or "-") and prints the results as a table, or as JSON with --json.
@@ -29,7 +32,11 @@ missing or "-") and prints the results as a table, or as JSON with --json.
   --json      print JSON: {"message": ...} or {"dialog", "proposal", "fields", "results"}
   --payments  with results, add who pays whom: "pairs", "payments" and "paymentsNote"
   --explain   with results, add how they came about: "breakdown"
+  --batch     read JSON Lines, one sheet a line, from the FILEs in turn or standard input,
+              and print for each sheet one line: its --json object with "line": n, or
+              {"line": n, "error": "..."} for a malformed line; blank lines are skipped
   -h, --help  print this help
+  --version   print the version
 
 The sheet: {"players": 4, "gameType": "Sochi"|"Leningrad",
             "heapDivisibility": "OnNPlayers"|"OnNPlayersMinus1"|"Nondivisible",
@@ -38,7 +45,8 @@ The sheet: {"players": 4, "gameType": "Sochi"|"Leningrad",
             "answer": {"button": "OK"|"Cancel", "player": 2}}   (optional)
 
 Exit status: 0 results shown, 1 a validation message, 2 bad usage or malformed input,
-3 a correction dialog opened and no answer was given.
+3 a correction dialog opened and no answer was given. With --batch: 0 every sheet settled
+to results, 4 some did not (see their lines), 2 bad usage or a file could not be read.
 )";
 
 void complain(const std::string &what)
@@ -61,8 +69,10 @@ struct Arguments
 {
     bool json = false;
     bool help = false;
+    bool version = false;
+    bool batch = false;
     zelvara::cli::Additions additions;
-    std::optional<std::string> path; // nothing or "-": standard input
+    std::vector<std::string> paths; // none or "-": standard input
 };
 
 std::variant<Arguments, std::string> readArguments(const std::vector<std::string_view> &args)
@@ -80,13 +90,18 @@ std::variant<Arguments, std::string> readArguments(const std::vector<std::string
             arguments.additions.explain = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             arguments.help = true;
+        } else if (!optionsEnded && arg == "--version") {
+            arguments.version = true;
+        } else if (!optionsEnded && arg == "--batch") {
+            arguments.batch = true;
         } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
             return "unknown option \"" + std::string(arg) + "\" (try --help)";
-        } else if (arguments.path) {
-            return "give one sheet only, not also \"" + std::string(arg) + "\" (try --help)";
         } else {
-            arguments.path = std::string(arg);
+            arguments.paths.emplace_back(arg);
         }
+    }
+    if (!arguments.batch && arguments.paths.size() > 1) {
+        return "give one sheet only, not also \"" + arguments.paths[1] + "\" (try --help or --batch)";
     }
     return arguments;
 }
@@ -120,6 +135,54 @@ char regionalDecimalSeparator()
     return separator;
 }
 
+// A plain C stream: the one place that opens a file; the caller closes it right after reading.
+std::FILE *openInput(const std::string &path)
+{
+    return path == "-" ? stdin : std::fopen(path.c_str(), "rb"); // NOLINT(cppcoreguidelines-owning-memory)
+}
+
+void closeInput(std::FILE *file)
+{
+    if (file != stdin) {
+        std::fclose(file); // NOLINT(cppcoreguidelines-owning-memory)
+    }
+}
+
+int runBatch(const Arguments &arguments)
+{
+    const char regional = regionalDecimalSeparator();
+    const std::vector<std::string> paths = arguments.paths.empty() ? std::vector<std::string>{"-"} : arguments.paths;
+    zelvara::cli::BatchProgress progress;
+    bool unread = false;
+    for (const std::string &path : paths) {
+        std::FILE *file = openInput(path);
+        if (file == nullptr) {
+            complain("cannot open " + path + ": " + std::strerror(errno));
+            unread = true;
+            continue;
+        }
+        const bool read = zelvara::cli::runBatch(file, stdout, regional, progress, arguments.additions);
+        const int error = errno;
+        closeInput(file);
+        if (!read) {
+            if (std::ferror(stdout) != 0) {
+                complain(std::string("cannot write the output: ") + std::strerror(error));
+                return UsageError;
+            }
+            complain("cannot read " + (path == "-" ? std::string("standard input") : path) + ": " +
+                     std::strerror(error));
+            unread = true;
+        }
+    }
+    if (!writeOut({})) {
+        return UsageError;
+    }
+    if (unread) {
+        return UsageError;
+    }
+    return progress.settled == progress.sheets ? 0 : BatchNotAllSettled;
+}
+
 int run(const std::vector<std::string_view> &args)
 {
     const auto parsedArguments = readArguments(args);
@@ -131,22 +194,23 @@ int run(const std::vector<std::string_view> &args)
     if (arguments.help) {
         return writeOut(Usage) ? 0 : UsageError;
     }
-
-    std::variant<std::string, std::string> input;
-    if (!arguments.path || *arguments.path == "-") {
-        input = readAll(stdin);
-    } else {
-        // A plain C stream: the one place that opens a file, closed right after reading.
-        std::FILE *file = std::fopen(arguments.path->c_str(), "rb"); // NOLINT(cppcoreguidelines-owning-memory)
-        if (file == nullptr) {
-            complain("cannot open " + *arguments.path + ": " + std::strerror(errno));
-            return UsageError;
-        }
-        input = readAll(file);
-        std::fclose(file); // NOLINT(cppcoreguidelines-owning-memory)
+    if (arguments.version) {
+        return writeOut("zelvara-settle " ZELVARA_VERSION "\n") ? 0 : UsageError;
     }
+    if (arguments.batch) {
+        return runBatch(arguments);
+    }
+
+    const std::string path = arguments.paths.empty() ? std::string("-") : arguments.paths.front();
+    std::FILE *file = openInput(path);
+    if (file == nullptr) {
+        complain("cannot open " + path + ": " + std::strerror(errno));
+        return UsageError;
+    }
+    const std::variant<std::string, std::string> input = readAll(file);
+    closeInput(file);
     if (input.index() == 1) {
-        complain("cannot read " + arguments.path.value_or("standard input") + ": " + std::get<1>(input));
+        complain("cannot read " + (path == "-" ? std::string("standard input") : path) + ": " + std::get<1>(input));
         return UsageError;
     }
 

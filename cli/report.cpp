@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <variant>
 
@@ -178,9 +179,15 @@ int exitStatus(const Report &report)
     return 0;
 }
 
-std::string formatJson(const Report &report)
+namespace {
+
+// The line number comes first, so that a reader of a batch's output sees at once which sheet a line answers.
+nlohmann::ordered_json jsonOf(const Report &report, std::optional<std::uint64_t> batchLine)
 {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    if (batchLine) {
+        out["line"] = *batchLine;
+    }
     if (report.message) {
         out["message"] = *report.message;
     }
@@ -217,7 +224,19 @@ std::string formatJson(const Report &report)
             out["breakdown"] = breakdownJson(account.breakdown, report.decimalSeparator);
         }
     }
-    return out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    return out;
+}
+
+} // namespace
+
+std::string formatJson(const Report &report)
+{
+    return jsonOf(report, std::nullopt).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+std::string formatJsonLine(const Report &report, std::uint64_t line)
+{
+    return jsonOf(report, line).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 std::string formatTable(const Report &report)

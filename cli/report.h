@@ -7,6 +7,7 @@
 #include "engine/settlement.h"
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -49,6 +50,9 @@ int exitStatus(const Report &report);
 
 // The report as JSON (UTF-8, unescaped), ending in a newline.
 std::string formatJson(const Report &report);
+
+// The same object on one line, led by "line": the sheet's line number in a batch.
+std::string formatJsonLine(const Report &report, std::uint64_t line);
 
 // The report as text for a person: the message, or the dialog and proposal, the fields written and a
 // table of names and results.

@@ -27,6 +27,19 @@ struct Refusal
     throw Refusal{ReadError{kind, std::move(detail), std::move(subject)}};
 }
 
+// The text cut to at most `longest` bytes and marked as cut, never inside a UTF-8 sequence.
+std::string shortened(std::string text, std::size_t longest)
+{
+    if (text.size() <= longest) {
+        return text;
+    }
+    std::size_t cut = longest;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) {
+        --cut;
+    }
+    return text.substr(0, cut) + "...";
+}
+
 // A value as the user wrote it, short enough for a one-line message. Arrays and objects are only
 // named: writing out a deeply nested one would recurse as deep as the input goes.
 std::string describe(const Json &value)
@@ -37,16 +50,7 @@ std::string describe(const Json &value)
     if (value.is_object()) {
         return "an object";
     }
-    constexpr std::size_t Longest = 40;
-    std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
-    if (text.size() <= Longest) {
-        return text;
-    }
-    std::size_t cut = Longest;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U) {
-        --cut; // never split a UTF-8 sequence
-    }
-    return text.substr(0, cut) + "...";
+    return shortened(value.dump(-1, ' ', false, Json::error_handler_t::replace), 40);
 }
 
 std::string inQuotes(std::string_view text)
@@ -143,7 +147,8 @@ Json parseStrict(std::string_view input)
         while (const auto broken = firstInvalidUtf8(line)) {
             line.erase(*broken, 1);
         }
-        refuse(ReadErrorKind::NotJson, "the input is not valid JSON: " + line);
+        // The quote may be a string of any length (a whole line of a batch): a few hundred bytes say enough.
+        refuse(ReadErrorKind::NotJson, "the input is not valid JSON: " + shortened(std::move(line), 200));
     }
     if (repeated) {
         refuse(ReadErrorKind::RepeatedKey, "the key " + inQuotes(*repeated) + " is given twice in one object",

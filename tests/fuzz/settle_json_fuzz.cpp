@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zelvara-settle's input: any bytes as the JSON text of a sheet. A refusal must be one line for the
 // user; an accepted sheet must settle exactly as the window settles it, and both outputs must be
-// well-formed (the JSON output parses back with the same result texts).
+// well-formed (the JSON output parses back with the same result texts). The same bytes as a batch:
+// every sheet line gets one JSON line back, numbered, an error exactly when the line is malformed.
 
+#include "cli/batch.h"
 #include "cli/report.h"
 #include "cli/request.h"
 #include "engine/result_format.h"
 #include "engine/settlement.h"
 #include "tests/fuzz/fuzz_input.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -72,12 +75,40 @@ void checkAgainstEngine(const cli::Request &request, const cli::Report &report, 
     }
 }
 
+void checkBatch(std::string_view input)
+{
+    std::uint64_t number = 0;
+    std::size_t start = 0;
+    while (start < input.size()) {
+        const std::size_t end = std::min(input.find('\n', start), input.size());
+        const std::string_view line = input.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        const auto answered = cli::settleBatchLine(line, number, ',');
+        if (!answered) {
+            check(line.find_first_not_of(" \t\r") == std::string_view::npos, "only a blank line gets no answer");
+            continue;
+        }
+        const std::string &text = answered->json;
+        check(!text.empty() && text.find('\n') == text.size() - 1, "a batch answers a line with one line", text);
+        const auto parsed = nlohmann::ordered_json::parse(text, nullptr, false);
+        check(!parsed.is_discarded() && parsed.is_object() && !parsed.empty(), "a batch line is a JSON object", text);
+        check(parsed.begin().key() == "line" && parsed.begin().value() == number, "a batch line leads with its number",
+              text);
+        const bool malformed = std::holds_alternative<cli::InputError>(cli::parseRequest(line));
+        check(parsed.contains("error") == malformed, "exactly the malformed lines are errors", text);
+        check(answered->settled == parsed.contains("results"), "a line counts as settled exactly when it shows results",
+              text);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     zelvara::fuzz::inputDescription() = zelvara::fuzz::printable(input);
+    checkBatch(input);
     const auto parsed = cli::parseRequest(input);
     if (const auto *error = std::get_if<cli::InputError>(&parsed)) {
         check(!error->what.empty(), "a refusal says why");
