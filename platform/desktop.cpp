@@ -4,12 +4,16 @@
 #include "platform/settings_location.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -87,6 +91,26 @@ char SystemDesktop::decimalSeparator() const
 int SystemDesktop::textWidth(const QString &text, const QFont &font) const
 {
     return QFontMetrics(font).horizontalAdvance(text);
+}
+
+void SystemDesktop::setClipboard(QMimeData *data)
+{
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+QString SystemDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
+                                    const QString &filter)
+{
+    QFileDialog dialog(parent, caption, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets the filter's, and the dialog asks before that file is
+    // overwritten, not only before the name as typed is.
+    static const QRegularExpression extension(u"\\*\\.(\\w+)"_s);
+    if (const QRegularExpressionMatch match = extension.match(filter); match.hasMatch())
+        dialog.setDefaultSuffix(match.captured(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace zelvara::platform

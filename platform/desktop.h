@@ -7,6 +7,7 @@
 #include <QString>
 
 class QFont;
+class QMimeData;
 class QWidget;
 
 namespace zelvara::platform {
@@ -34,6 +35,13 @@ public:
     virtual char decimalSeparator() const = 0;
     // The width in pixels of `text` drawn in `font`.
     virtual int textWidth(const QString &text, const QFont &font) const = 0;
+
+    // Puts `data` on the system clipboard, which takes it over.
+    virtual void setClipboard(QMimeData *data) = 0;
+    // Asks where to save a file: the chosen path, or empty when the player cancels. `suggested` is the
+    // path offered first; `filter` reads "PNG (*.png)".
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
+                                 const QString &filter) = 0;
 };
 
 // The real desktop, through Qt.
@@ -49,6 +57,9 @@ public:
     QString settingsFilePath() const override;
     char decimalSeparator() const override;
     int textWidth(const QString &text, const QFont &font) const override;
+    void setClipboard(QMimeData *data) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
+                         const QString &filter) override;
 };
 
 // The separator of a locale's decimal point text; anything other than a comma counts as a point, the

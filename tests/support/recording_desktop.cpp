@@ -2,6 +2,9 @@
 #include "tests/support/recording_desktop.h"
 
 #include <QFontMetrics>
+#include <QMimeData>
+
+#include <memory>
 
 namespace zelvara::testing {
 
@@ -15,6 +18,23 @@ void RecordingDesktop::showMessage(QWidget *parent, const QString &text)
 int RecordingDesktop::textWidth(const QString &text, const QFont &font) const
 {
     return QFontMetrics(font).horizontalAdvance(text);
+}
+
+void RecordingDesktop::setClipboard(QMimeData *data)
+{
+    const std::unique_ptr<QMimeData> taken(data);
+    clipboardText = taken->text();
+    clipboardHtml = taken->html();
+    events << QStringLiteral("clipboard");
+}
+
+QString RecordingDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
+                                       const QString &filter)
+{
+    Q_UNUSED(parent);
+    saveDialogs << caption + u'|' + suggested + u'|' + filter;
+    events << QStringLiteral("save dialog");
+    return saveAnswer;
 }
 
 } // namespace zelvara::testing

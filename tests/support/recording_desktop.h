@@ -30,6 +30,9 @@ public:
     QString settingsFilePath() const override { return settingsFile; }
     char decimalSeparator() const override { return separator; }
     int textWidth(const QString &text, const QFont &font) const override;
+    void setClipboard(QMimeData *data) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
+                         const QString &filter) override;
 
     void clear()
     {
@@ -37,18 +40,29 @@ public:
         messages.clear();
         opened.clear();
         events.clear();
+        clipboardText.clear();
+        clipboardHtml.clear();
+        saveDialogs.clear();
+        saveAnswer.clear();
     }
 
     int beeps = 0;
     QStringList messages;
     QStringList opened;
-    // What happened, in order: "beep", "box", "open".
+    // What happened, in order: "beep", "box", "open", "clipboard", "save dialog".
     QStringList events;
     QSet<QString> existing;
     QString folder = QStringLiteral("/opt/zelvara");
     // No settings file unless a test hands one in, so no test reads or writes the player's own.
     QString settingsFile;
     char separator = ',';
+    // The clipboard's plain text and HTML as the program last put them there.
+    QString clipboardText;
+    QString clipboardHtml;
+    // The save dialogs asked for, as "caption|suggested|filter", and the path each one answers (empty:
+    // the player cancels).
+    QStringList saveDialogs;
+    QString saveAnswer;
 };
 
 } // namespace zelvara::testing
