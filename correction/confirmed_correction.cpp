@@ -14,9 +14,11 @@ constexpr int Players = 4;
 
 // The claims form with the heap on three players, the heaps `x` put in as they are: any shift common
 // to all players leaves the differences, and so the results, unchanged.
-engine::Results settleOnThree(const SheetNumbers &sheet, const Heaps &x)
+engine::Workings settleOnThree(const SheetNumbers &sheet, const Heaps &heaps, const Heaps &x, engine::GameType gameType)
 {
-    return engine::claimsFormResults(Players, sheet.whists, x, 3.0L, sheet.whistValue);
+    engine::Workings workings = engine::claimsForm(Players, sheet.whists, x, 3.0L, sheet.whistValue);
+    fillSheet(workings, sheet, heaps, gameType);
+    return workings;
 }
 
 } // namespace
@@ -25,18 +27,10 @@ Proposal proposeConfirmedCorrection(const engine::SheetTexts &sheet, engine::Gam
 {
     SheetNumbers numbers = readNumbers(sheet, decimalSeparator);
     numbers.players = Players;
-    Heaps shifted = adjustedHeaps(numbers, numbers.heaps, gameType);
     // Residues are taken after raising the smallest adjusted heap to 0, so that none is negative.
-    const std::int64_t smallest = *std::min_element(shifted.begin(), shifted.begin() + Players);
-    if (smallest < 0) {
-        for (int i = 0; i < Players; ++i) {
-            shifted[at(i)] -= smallest;
-        }
-    }
-    std::array<int, Players> residues{};
+    const auto residues = engine::residuesOnThree(adjustedHeaps(numbers, numbers.heaps, gameType), Players).residues;
     std::array<int, 3> held{};
     for (int i = 0; i < Players; ++i) {
-        residues[at(i)] = static_cast<int>((10 * shifted[at(i)]) % 3);
         ++held[at(residues[at(i)])];
     }
     Proposal proposal;
@@ -115,7 +109,9 @@ CorrectionOutcome acceptConfirmedCorrection(const engine::SheetTexts &sheet, eng
     for (int i = 0; i < Players; ++i) {
         x[at(i)] += proposal.commonShift;
     }
-    outcome.results = showRounded(settleOnThree(numbers, x), true, decimalSeparator);
+    outcome.workings = settleOnThree(numbers, heaps, x, gameType);
+    outcome.workings.levelling = proposal.commonShift;
+    outcome.results = showRounded(outcome.workings.results, true, decimalSeparator);
     return outcome;
 }
 
@@ -125,8 +121,8 @@ CorrectionOutcome declineConfirmedCorrection(const engine::SheetTexts &sheet, en
     SheetNumbers numbers = readNumbers(sheet, decimalSeparator);
     numbers.players = Players;
     CorrectionOutcome outcome;
-    outcome.results =
-        showRounded(settleOnThree(numbers, adjustedHeaps(numbers, numbers.heaps, gameType)), false, decimalSeparator);
+    outcome.workings = settleOnThree(numbers, numbers.heaps, adjustedHeaps(numbers, numbers.heaps, gameType), gameType);
+    outcome.results = showRounded(outcome.workings.results, false, decimalSeparator);
     return outcome;
 }
 

@@ -6,6 +6,7 @@
 // themselves (*_dialog files) only show these values and report the player's answer.
 
 #include "engine/result_format.h"
+#include "engine/settlement.h"
 #include "engine/sheet.h"
 
 #include <array>
@@ -28,6 +29,8 @@ struct CorrectionOutcome
 {
     std::vector<FieldWrite> writes;
     std::vector<engine::ShownResult> results;
+    // The settlement the button ran (on the corrected sheet after "OK"), before any rounding for show.
+    engine::Workings workings;
 };
 
 // The sheet with the writes applied.

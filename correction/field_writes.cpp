@@ -52,6 +52,18 @@ Heaps adjustedHeaps(const SheetNumbers &sheet, const Heaps &heaps, engine::GameT
     return d;
 }
 
+void fillSheet(engine::Workings &workings, const SheetNumbers &sheet, const Heaps &heaps, engine::GameType gameType)
+{
+    workings.poolFactor = engine::poolFactor(gameType);
+    workings.heaps = heaps;
+    workings.pools = sheet.pools;
+    workings.adjustedHeaps = adjustedHeaps(sheet, heaps, gameType);
+    workings.heapSum = 0;
+    for (int i = 0; i < sheet.players; ++i) {
+        workings.heapSum += workings.adjustedHeaps[at(i)];
+    }
+}
+
 FieldWrite heapWrite(int player, std::int64_t value)
 {
     return {{engine::FieldKind::Heap, player, 0}, decimalText(value)};

@@ -11,14 +11,17 @@ using namespace detail;
 namespace {
 
 // The average form with the heap divided among all players, whatever the division option says.
-engine::Results settleAmongAll(const SheetNumbers &sheet, const Heaps &d)
+engine::Workings settleAmongAll(const SheetNumbers &sheet, engine::GameType gameType)
 {
+    const Heaps d = adjustedHeaps(sheet, sheet.heaps, gameType);
     std::int64_t heapSum = 0;
     for (int i = 0; i < sheet.players; ++i) {
         heapSum += d[at(i)];
     }
-    return engine::averageFormResults(sheet.players, sheet.whists, d, heapSum,
-                                      static_cast<engine::Extended>(sheet.players), sheet.whistValue);
+    engine::Workings workings = engine::averageForm(sheet.players, sheet.whists, d, heapSum,
+                                                    static_cast<engine::Extended>(sheet.players), sheet.whistValue);
+    fillSheet(workings, sheet, sheet.heaps, gameType);
+    return workings;
 }
 
 SheetNumbers readLotSheet(const engine::SheetTexts &sheet, char decimalSeparator)
@@ -41,11 +44,9 @@ CorrectionOutcome acceptLotCorrection(const engine::SheetTexts &sheet, engine::G
     // truncated remainder of a negative sum would point the wrong way).
     bool gains = true;
     if (n == 3) {
-        const Heaps d = adjustedHeaps(numbers, numbers.heaps, gameType);
-        const std::int64_t smallest = std::min({d[0], d[1], d[2]});
-        const std::int64_t lift = smallest < 0 ? -smallest : 0;
-        const std::int64_t shiftedSum = d[0] + d[1] + d[2] + 3 * lift;
-        gains = (shiftedSum * 10) % 3 != 1;
+        const engine::Residues raised = engine::residuesOnThree(adjustedHeaps(numbers, numbers.heaps, gameType), 3);
+        const std::int64_t shiftedSum = raised.raised[0] + raised.raised[1] + raised.raised[2];
+        gains = (shiftedSum * engine::WhistsPerPoint) % 3 != 1;
     }
     CorrectionOutcome outcome;
     numbers.heaps[at(c)] += gains ? 1 : -1;
@@ -58,8 +59,8 @@ CorrectionOutcome acceptLotCorrection(const engine::SheetTexts &sheet, engine::G
         whists += 3;
         outcome.writes.push_back(gains ? whistsWrite(c + 1, j + 1, whists) : whistsWrite(j + 1, c + 1, whists));
     }
-    const engine::Results results = settleAmongAll(numbers, adjustedHeaps(numbers, numbers.heaps, gameType));
-    outcome.results = engine::showResults(results, decimalSeparator);
+    outcome.workings = settleAmongAll(numbers, gameType);
+    outcome.results = engine::showResults(outcome.workings.results, decimalSeparator);
     return outcome;
 }
 
@@ -67,8 +68,9 @@ CorrectionOutcome declineLotCorrection(const engine::SheetTexts &sheet, engine::
                                        char decimalSeparator)
 {
     const SheetNumbers numbers = readLotSheet(sheet, decimalSeparator);
-    const engine::Results results = settleAmongAll(numbers, adjustedHeaps(numbers, numbers.heaps, gameType));
     CorrectionOutcome outcome;
+    outcome.workings = settleAmongAll(numbers, gameType);
+    const engine::Results &results = outcome.workings.results;
     if (numbers.players == 3) {
         outcome.results = showRounded(results, false, decimalSeparator);
         return outcome;

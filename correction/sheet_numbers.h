@@ -29,6 +29,9 @@ SheetNumbers readNumbers(const engine::SheetTexts &sheet, char decimalSeparator)
 // D_i = heap - poolFactor * pool, for the given heaps.
 Heaps adjustedHeaps(const SheetNumbers &sheet, const Heaps &heaps, engine::GameType gameType);
 
+// The sheet's own numbers in the working values of a settlement the correction ran on `heaps`.
+void fillSheet(engine::Workings &workings, const SheetNumbers &sheet, const Heaps &heaps, engine::GameType gameType);
+
 FieldWrite heapWrite(int player, std::int64_t value);
 FieldWrite whistsWrite(int from, int to, std::int64_t value);
 

@@ -44,7 +44,8 @@ ValidationFailure tooLarge()
 // share is a whole money amount, or when V has a fraction and half of V is whole hundredths.
 bool lotNeededForFour(std::int64_t heapSum, Extended whistValue)
 {
-    const bool shareNotWhole = !whole(static_cast<Extended>(heapSum) / 4.0L * 10.0L * whistValue);
+    const bool shareNotWhole =
+        !whole(static_cast<Extended>(heapSum) / 4.0L * static_cast<Extended>(WhistsPerPoint) * whistValue);
     const bool halfNotWhole = !whole(whistValue * 100.0L / 2.0L) || !(frac(whistValue) > 0.0L);
     const std::int64_t remainder = (heapSum < 0 ? -heapSum : heapSum) % 4;
     return shareNotWhole && halfNotWhole && (remainder == 1 || remainder == 3);
@@ -56,84 +57,92 @@ bool lotNeededForThree(std::int64_t heapSum, Extended whistValue)
     return (heapSum < 0 ? -heapSum : heapSum) % 3 != 0 && !whole(whistValue * 100.0L / 3.0L);
 }
 
+using Outcome = std::variant<Workings, ValidationFailure, CorrectionDialog>;
+
 // Four players, heap on three: shift, remainder test C, levelling, claims form.
-SettlementOutcome settleFourOnThree(const SheetValues &values, Heaps d, IntegerSteps &step)
+Outcome settleFourOnThree(const SheetValues &values, const Heaps &d, IntegerSteps &step)
 {
     const Extended v = values.whistValue;
-    const std::int64_t smallest = *std::min_element(d.begin(), d.begin() + 4);
-    if (smallest < 0) {
-        const std::int64_t lift = step(-smallest);
-        for (int i = 0; i < 4; ++i) {
-            d[at(i)] = step(d[at(i)] + lift);
-        }
-    }
-    std::array<std::int64_t, 4> residues{};
+    // The raised heaps are 64-bit values; each step they take must still fit the sheet's 32 bits.
+    const Residues raised = residuesOnThree(d, 4);
+    const auto &residues = raised.residues;
+    step(raised.raise);
     for (int i = 0; i < 4; ++i) {
-        residues[at(i)] = step(10 * d[at(i)]) % 3;
+        step(WhistsPerPoint * step(raised.raised[at(i)]));
     }
     if (step.overflowed()) {
         return tooLarge();
     }
-    const bool allEqual = std::all_of(residues.begin(), residues.end(), [&](auto r) { return r == residues[0]; });
+    const bool allEqual = std::all_of(residues.begin(), residues.end(), [&](int r) { return r == residues[0]; });
     const bool thirdsPayable = whole(v * 100.0L / 3.0L);
     if (!allEqual && !thirdsPayable) {
         return CorrectionDialog::ConfirmOfChange;
     }
     // A shift common to all players leaves every result unchanged and makes every claim whole.
-    Heaps levelled = d;
+    std::int64_t levelling = 0;
     if (allEqual && !thirdsPayable && residues[0] != 0) {
-        const std::int64_t shift = residues[0] == 1 ? -1 : 1;
-        for (int i = 0; i < 4; ++i) {
-            levelled[at(i)] = step(d[at(i)] + shift);
-        }
+        levelling = residues[0] == 1 ? -1 : 1;
     }
+    Heaps levelled{};
     for (int i = 0; i < 4; ++i) {
-        step(10 * levelled[at(i)]);
+        levelled[at(i)] = step(raised.raised[at(i)] + levelling);
+        step(WhistsPerPoint * levelled[at(i)]);
     }
     if (step.overflowed()) {
         return tooLarge();
     }
-    return claimsFormResults(4, widenWhists(values), levelled, 3.0L, v);
+    Workings workings = claimsForm(4, widenWhists(values), levelled, 3.0L, v);
+    workings.shift = raised.raise;
+    workings.levelling = levelling;
+    return workings;
 }
 
 // Four players, heap not divided: the claims are whole whists, computed in integers.
-SettlementOutcome settleFourWhole(const SheetValues &values, const Heaps &d, IntegerSteps &step)
+Outcome settleFourWhole(const SheetValues &values, const Heaps &d, IntegerSteps &step)
 {
     std::array<std::array<std::int64_t, 4>, 4> claims{};
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
             if (i != j) {
-                claims[at(i)][at(j)] = step(values.whists[at(i)][at(j)] + step(10 * d[at(j)]));
+                claims[at(i)][at(j)] = step(values.whists[at(i)][at(j)] + step(WhistsPerPoint * d[at(j)]));
             }
         }
     }
     if (step.overflowed()) {
         return tooLarge();
     }
-    Results results;
-    results.players = 4;
+    Workings workings;
+    workings.players = 4;
+    workings.form = SettlementForm::IntegerClaims;
+    workings.divisor = 1;
+    workings.whistValue = values.whistValue;
+    workings.claimHeaps = d;
+    workings.whists = widenWhists(values);
+    workings.results.players = 4;
     for (int i = 0; i < 4; ++i) {
         Extended balance = 0;
         for (int j = 0; j < 4; ++j) {
             if (j != i) {
+                workings.claims[at(i)][at(j)] = static_cast<Extended>(claims[at(i)][at(j)]);
                 balance = balance + static_cast<Extended>(claims[at(i)][at(j)]);
                 balance = balance - static_cast<Extended>(claims[at(j)][at(i)]);
             }
         }
-        results.values[at(i)] = settledBalance(balance) * values.whistValue;
+        workings.balances[at(i)] = settledBalance(balance);
+        workings.results.values[at(i)] = workings.balances[at(i)] * values.whistValue;
     }
-    return results;
+    return workings;
 }
 
-SettlementOutcome settleByClaims(const SheetValues &values, const Heaps &d, int divisor, IntegerSteps &step)
+Outcome settleByClaims(const SheetValues &values, const Heaps &d, int divisor, IntegerSteps &step)
 {
     for (int j = 0; j < values.players; ++j) {
-        step(10 * d[at(j)]);
+        step(WhistsPerPoint * d[at(j)]);
     }
     if (step.overflowed()) {
         return tooLarge();
     }
-    return claimsFormResults(values.players, widenWhists(values), d, static_cast<Extended>(divisor), values.whistValue);
+    return claimsForm(values.players, widenWhists(values), d, static_cast<Extended>(divisor), values.whistValue);
 }
 
 } // namespace
@@ -172,60 +181,81 @@ WhistTable widenWhists(const SheetValues &sheet)
     return whists;
 }
 
-Results averageFormResults(int players, const WhistTable &whists,
-                           const std::array<std::int64_t, MaxPlayers> &adjustedHeaps, std::int64_t heapSum,
-                           Extended divisor, Extended whistValue)
+Residues residuesOnThree(const HeapTable &adjustedHeaps, int players)
 {
-    Results results;
-    results.players = players;
+    Residues out;
+    const std::int64_t smallest = *std::min_element(adjustedHeaps.begin(), adjustedHeaps.begin() + players);
+    out.raise = smallest < 0 ? -smallest : 0;
+    for (int i = 0; i < players; ++i) {
+        out.raised[at(i)] = adjustedHeaps[at(i)] + out.raise;
+        out.residues[at(i)] = static_cast<int>(WhistsPerPoint * out.raised[at(i)] % 3);
+    }
+    return out;
+}
+
+Workings averageForm(int players, const WhistTable &whists, const HeapTable &adjustedHeaps, std::int64_t heapSum,
+                     Extended divisor, Extended whistValue)
+{
+    Workings workings;
+    workings.players = players;
+    workings.form = SettlementForm::Average;
+    workings.divisor = divisor;
+    workings.whistValue = whistValue;
+    workings.adjustedHeaps = adjustedHeaps;
+    workings.heapSum = heapSum;
+    workings.whists = whists;
+    workings.results.players = players;
     for (int i = 0; i < players; ++i) {
         Extended balance = static_cast<Extended>(heapSum) / divisor;
         balance = balance - static_cast<Extended>(adjustedHeaps[at(i)]);
-        balance = balance * 10.0L;
+        balance = balance * static_cast<Extended>(WhistsPerPoint);
+        workings.shares[at(i)] = balance;
         for (int j = 0; j < players; ++j) {
             if (j != i) {
                 balance = balance + static_cast<Extended>(whists[at(i)][at(j)]);
                 balance = balance - static_cast<Extended>(whists[at(j)][at(i)]);
             }
         }
-        results.values[at(i)] = settledBalance(balance) * whistValue;
+        workings.balances[at(i)] = settledBalance(balance);
+        workings.results.values[at(i)] = workings.balances[at(i)] * whistValue;
     }
-    return results;
+    return workings;
 }
 
-Results claimsFormResults(int players, const WhistTable &whists, const std::array<std::int64_t, MaxPlayers> &x,
-                          Extended divisor, Extended whistValue)
+Workings claimsForm(int players, const WhistTable &whists, const HeapTable &x, Extended divisor, Extended whistValue)
 {
-    const auto claim = [&](int i, int j) {
-        return static_cast<Extended>(10 * x[at(j)]) / divisor + static_cast<Extended>(whists[at(i)][at(j)]);
-    };
-    Results results;
-    results.players = players;
+    Workings workings;
+    workings.players = players;
+    workings.form = SettlementForm::Claims;
+    workings.divisor = divisor;
+    workings.whistValue = whistValue;
+    workings.claimHeaps = x;
+    workings.whists = whists;
+    for (int i = 0; i < players; ++i) {
+        for (int j = 0; j < players; ++j) {
+            if (i != j) {
+                workings.claims[at(i)][at(j)] = static_cast<Extended>(WhistsPerPoint * x[at(j)]) / divisor +
+                                                static_cast<Extended>(whists[at(i)][at(j)]);
+            }
+        }
+    }
+    workings.results.players = players;
     for (int i = 0; i < players; ++i) {
         Extended balance = 0;
         for (int j = 0; j < players; ++j) {
             if (j != i) {
-                balance = balance + claim(i, j);
-                balance = balance - claim(j, i);
+                balance = balance + workings.claims[at(i)][at(j)];
+                balance = balance - workings.claims[at(j)][at(i)];
             }
         }
-        results.values[at(i)] = settledBalance(balance) * whistValue;
+        workings.balances[at(i)] = settledBalance(balance);
+        workings.results.values[at(i)] = workings.balances[at(i)] * whistValue;
     }
-    return results;
+    return workings;
 }
 
-Results averageFormResults(const SheetValues &sheet, const std::array<std::int64_t, MaxPlayers> &adjustedHeaps,
-                           std::int64_t heapSum, Extended divisor)
-{
-    return averageFormResults(sheet.players, widenWhists(sheet), adjustedHeaps, heapSum, divisor, sheet.whistValue);
-}
-
-Results claimsFormResults(const SheetValues &sheet, const std::array<std::int64_t, MaxPlayers> &x, Extended divisor)
-{
-    return claimsFormResults(sheet.players, widenWhists(sheet), x, divisor, sheet.whistValue);
-}
-
-SettlementOutcome settle(const SheetTexts &sheet, const Options &options, char decimalSeparator)
+std::variant<Workings, ValidationFailure, CorrectionDialog>
+settleWorkings(const SheetTexts &sheet, const Options &options, char decimalSeparator)
 {
     auto checked = validateSheet(sheet, decimalSeparator);
     if (auto *failure = std::get_if<ValidationFailure>(&checked)) {
@@ -250,30 +280,54 @@ SettlementOutcome settle(const SheetTexts &sheet, const Options &options, char d
     }
     const Extended v = values.whistValue;
 
-    switch (options.heapDivision) {
-    case HeapDivision::OnNPlayers:
-        if (n == 4 && lotNeededForFour(heapSum, v)) {
-            return CorrectionDialog::ChoiceOfPlayer;
-        }
-        if (n == 3 && lotNeededForThree(heapSum, v)) {
-            return CorrectionDialog::ChoiceOfPlayer;
-        }
-        if (n == 2) {
+    Outcome outcome = [&]() -> Outcome {
+        switch (options.heapDivision) {
+        case HeapDivision::OnNPlayers:
+            if (n == 4 && lotNeededForFour(heapSum, v)) {
+                return CorrectionDialog::ChoiceOfPlayer;
+            }
+            if (n == 3 && lotNeededForThree(heapSum, v)) {
+                return CorrectionDialog::ChoiceOfPlayer;
+            }
+            if (n == 2) {
+                return settleByClaims(values, d, divisor, step);
+            }
+            return averageForm(n, widenWhists(values), d, heapSum, static_cast<Extended>(divisor), v);
+        case HeapDivision::OnNPlayersMinus1:
+            if (n == 4) {
+                return settleFourOnThree(values, d, step);
+            }
+            return settleByClaims(values, d, divisor, step);
+        case HeapDivision::Nondivisible:
+            if (n == 4) {
+                return settleFourWhole(values, d, step);
+            }
             return settleByClaims(values, d, divisor, step);
         }
-        return averageFormResults(values, d, heapSum, static_cast<Extended>(divisor));
-    case HeapDivision::OnNPlayersMinus1:
-        if (n == 4) {
-            return settleFourOnThree(values, d, step);
-        }
         return settleByClaims(values, d, divisor, step);
-    case HeapDivision::Nondivisible:
-        if (n == 4) {
-            return settleFourWhole(values, d, step);
+    }();
+    if (auto *workings = std::get_if<Workings>(&outcome)) {
+        workings->poolFactor = static_cast<int>(factor);
+        workings->adjustedHeaps = d;
+        workings->heapSum = heapSum;
+        for (int i = 0; i < n; ++i) {
+            workings->heaps[at(i)] = values.heaps[at(i)];
+            workings->pools[at(i)] = values.pools[at(i)];
         }
-        return settleByClaims(values, d, divisor, step);
     }
-    return settleByClaims(values, d, divisor, step);
+    return outcome;
+}
+
+SettlementOutcome settle(const SheetTexts &sheet, const Options &options, char decimalSeparator)
+{
+    auto outcome = settleWorkings(sheet, options, decimalSeparator);
+    if (auto *workings = std::get_if<Workings>(&outcome)) {
+        return workings->results;
+    }
+    if (auto *failure = std::get_if<ValidationFailure>(&outcome)) {
+        return std::move(*failure);
+    }
+    return std::get<CorrectionDialog>(outcome);
 }
 
 } // namespace zelvara::engine
