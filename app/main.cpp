@@ -5,6 +5,7 @@
 #include "app/about_window.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
+#include "app/payments_controller.h"
 #include "correction/choice_of_player_dialog.h"
 #include "correction/confirm_of_change_dialog.h"
 #include "platform/desktop.h"
@@ -44,6 +45,8 @@ int main(int argc, char *argv[])
     zelvara::correction::TChoiceOfPlayer choiceOfPlayer;
     zelvara::correction::TConfirmOfChange confirmOfChange;
     zelvara::app::CorrectionController corrections(mainWindow, choiceOfPlayer, confirmOfChange, desktop);
+    // Who pays whom, the breakdown, copying and saving the results: the "&Пуля" menu's last commands.
+    zelvara::app::PaymentsController payments(mainWindow, desktop);
     mainWindow.show();
 
     // A termination signal ends the run like "Выход", so the settings are still written.
