@@ -21,12 +21,14 @@ namespace {
 
 constexpr int UsageError = 2;
 
-constexpr std::string_view Usage = R"(Usage: zelvara-settle [--json] [FILE]
+constexpr std::string_view Usage = R"(Usage: zelvara-settle [--json] [--payments] [--explain] [FILE]
 
 Settles one Preferans pool sheet given as JSON in FILE (or on standard input when FILE is
 missing or "-") and prints the results as a table, or as JSON with --json.
 
   --json      print JSON: {"message": ...} or {"dialog", "proposal", "fields", "results"}
+  --payments  with results, add who pays whom: "pairs", "payments" and "paymentsNote"
+  --explain   with results, add how they came about: "breakdown"
   -h, --help  print this help
 
 The sheet: {"players": 4, "gameType": "Sochi"|"Leningrad",
@@ -59,6 +61,7 @@ struct Arguments
 {
     bool json = false;
     bool help = false;
+    zelvara::cli::Additions additions;
     std::optional<std::string> path; // nothing or "-": standard input
 };
 
@@ -71,6 +74,10 @@ std::variant<Arguments, std::string> readArguments(const std::vector<std::string
             optionsEnded = true;
         } else if (!optionsEnded && arg == "--json") {
             arguments.json = true;
+        } else if (!optionsEnded && arg == "--payments") {
+            arguments.additions.payments = true;
+        } else if (!optionsEnded && arg == "--explain") {
+            arguments.additions.explain = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             arguments.help = true;
         } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
@@ -151,7 +158,7 @@ int run(const std::vector<std::string_view> &args)
     const auto &request = std::get<zelvara::cli::Request>(parsed);
     const char separator = request.decimalSeparator.value_or(regionalDecimalSeparator());
 
-    const zelvara::cli::Report report = zelvara::cli::settleRequest(request, separator);
+    const zelvara::cli::Report report = zelvara::cli::settleRequest(request, separator, arguments.additions);
     const std::string out = arguments.json ? zelvara::cli::formatJson(report) : zelvara::cli::formatTable(report);
     return writeOut(out) ? zelvara::cli::exitStatus(report) : UsageError;
 }

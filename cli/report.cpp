@@ -57,17 +57,87 @@ std::string padded(std::string_view text, std::size_t width, bool right)
     return right ? fill + std::string(text) : std::string(text) + fill;
 }
 
+// The record of what the window would show, for payments and the breakdown.
+void addAccount(Report &report, const Request &request, char decimalSeparator, Additions additions)
+{
+    if (!(additions.payments || additions.explain) || report.results.empty()) {
+        return;
+    }
+    engine::ShownSettlement shown{request.sheet, request.options, decimalSeparator, engine::ShownBy::Settlement, 0};
+    if (report.dialog && request.answer) {
+        const bool ok = request.answer->button == Button::OK;
+        if (*report.dialog == CorrectionDialog::ChoiceOfPlayer) {
+            shown.shownBy = ok ? engine::ShownBy::LotAccepted : engine::ShownBy::LotDeclined;
+            shown.drawnPlayer = ok ? request.answer->player : 0;
+        } else {
+            shown.shownBy = ok ? engine::ShownBy::ConfirmedAccepted : engine::ShownBy::ConfirmedDeclined;
+        }
+    }
+    report.account = correction::accountOf(shown);
+    report.payments = additions.payments;
+    report.explain = additions.explain;
+}
+
+std::string text(engine::Extended value, char decimalSeparator)
+{
+    return engine::formatGeneral(value, decimalSeparator);
+}
+
+nlohmann::ordered_json transfersJson(const std::vector<engine::Transfer> &transfers, char decimalSeparator)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const engine::Transfer &t : transfers) {
+        list.push_back(
+            {{"from", t.from}, {"to", t.to}, {"amount", engine::amountText(t.hundredths, decimalSeparator)}});
+    }
+    return list;
+}
+
+nlohmann::ordered_json breakdownJson(const engine::Breakdown &breakdown, char decimalSeparator)
+{
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    out["case"] = breakdown.caseText;
+    out["players"] = nlohmann::ordered_json::array();
+    for (const engine::BreakdownRow &row : breakdown.players) {
+        nlohmann::ordered_json player = {{"heap", row.heap}, {"pool", row.pool}, {"adjustedHeap", row.adjustedHeap}};
+        if (row.shiftedHeap) {
+            player["shiftedHeap"] = *row.shiftedHeap;
+        }
+        if (row.levelledHeap) {
+            player["levelledHeap"] = *row.levelledHeap;
+        }
+        if (row.share) {
+            player["share"] = text(*row.share, decimalSeparator);
+        }
+        if (row.claimsOwed && row.claimsOwing) {
+            player["claimsOwed"] = text(*row.claimsOwed, decimalSeparator);
+            player["claimsOwing"] = text(*row.claimsOwing, decimalSeparator);
+        }
+        player["whistsWritten"] = row.whistsWritten;
+        player["whistsReceived"] = row.whistsReceived;
+        player["balanceInWhists"] = text(row.balanceInWhists, decimalSeparator);
+        player["result"] = row.result;
+        out["players"].push_back(std::move(player));
+    }
+    if (!breakdown.correction.empty()) {
+        out["correction"] = breakdown.correction;
+    }
+    return out;
+}
+
 } // namespace
 
-Report settleRequest(const Request &request, char decimalSeparator)
+Report settleRequest(const Request &request, char decimalSeparator, Additions additions)
 {
     Report report;
     report.players = request.sheet.players;
     report.names = request.sheet.names;
+    report.decimalSeparator = decimalSeparator;
 
     const engine::SettlementOutcome outcome = engine::settle(request.sheet, request.options, decimalSeparator);
     if (const auto *results = std::get_if<engine::Results>(&outcome)) {
         report.results = engine::showResults(*results, decimalSeparator);
+        addAccount(report, request, decimalSeparator, additions);
         return report;
     }
     if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
@@ -93,6 +163,7 @@ Report settleRequest(const Request &request, char decimalSeparator)
         (*report.fields)[engine::fieldName(write.field, report.players)] = write.text;
     }
     report.results = pressed.results;
+    addAccount(report, request, decimalSeparator, additions);
     return report;
 }
 
@@ -131,6 +202,19 @@ std::string formatJson(const Report &report)
             const engine::ShownResult &shown = report.results[i];
             out["results"][resultFieldName(static_cast<int>(i) + 1, report.players)] = {
                 {"text", shown.text}, {"color", colourName(shown.tone)}};
+        }
+    }
+    if (report.account && report.account->shown) {
+        const correction::Account &account = *report.account;
+        if (report.payments) {
+            out["pairs"] = transfersJson(account.payments.pairs, report.decimalSeparator);
+            out["payments"] = transfersJson(account.payments.transfers, report.decimalSeparator);
+            if (!account.paymentsNote.empty()) {
+                out["paymentsNote"] = account.paymentsNote;
+            }
+        }
+        if (report.explain) {
+            out["breakdown"] = breakdownJson(account.breakdown, report.decimalSeparator);
         }
     }
     return out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
@@ -177,6 +261,25 @@ std::string formatTable(const Report &report)
             line += "  (убыток)";
         }
         text += line + "\n";
+    }
+    if (report.account && report.account->shown) {
+        const correction::Account &account = *report.account;
+        const auto list = [&](const char *title, const std::vector<std::string> &lines) {
+            text.append("\n").append(title).append("\n");
+            for (const std::string &line : lines) {
+                text.append("  ").append(line).append("\n");
+            }
+        };
+        if (report.payments) {
+            list("Кто кому платит, по парам:", account.pairLines);
+            list("Наименьшим числом переводов:", account.transferLines);
+            if (!account.paymentsNote.empty()) {
+                text += "Примечание: " + account.paymentsNote + "\n";
+            }
+        }
+        if (report.explain) {
+            list("Подробный расчет:", account.breakdown.lines);
+        }
     }
     return text;
 }

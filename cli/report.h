@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/request.h"
+#include "correction/account.h"
 #include "engine/result_format.h"
 #include "engine/settlement.h"
 
@@ -25,11 +26,23 @@ struct Report
     // Control name -> new text, present once an answer has been applied (empty after "Отмена").
     std::optional<std::map<std::string, std::string>> fields;
     std::vector<engine::ShownResult> results;
+    // Who pays whom and the breakdown, when asked for and results are shown.
+    std::optional<correction::Account> account;
+    bool payments = false;
+    bool explain = false;
+    char decimalSeparator = ',';
+};
+
+// What to add to the results: payments (--payments) and the breakdown (--explain).
+struct Additions
+{
+    bool payments = false;
+    bool explain = false;
 };
 
 // Settles the request's sheet as the window would on "Рассчитать", then presses the answer's button if
 // a correction dialog opens. decimalSeparator is the one in force (',' or '.').
-Report settleRequest(const Request &request, char decimalSeparator);
+Report settleRequest(const Request &request, char decimalSeparator, Additions additions = {});
 
 // 0 results shown, 1 a validation message, 3 a dialog opened and no answer was given.
 int exitStatus(const Report &report);

@@ -112,6 +112,7 @@ CorrectionOutcome acceptConfirmedCorrection(const engine::SheetTexts &sheet, eng
     outcome.workings = settleOnThree(numbers, heaps, x, gameType);
     outcome.workings.levelling = proposal.commonShift;
     outcome.results = showRounded(outcome.workings.results, true, decimalSeparator);
+    outcome.rounded = true;
     return outcome;
 }
 
@@ -123,6 +124,7 @@ CorrectionOutcome declineConfirmedCorrection(const engine::SheetTexts &sheet, en
     CorrectionOutcome outcome;
     outcome.workings = settleOnThree(numbers, numbers.heaps, adjustedHeaps(numbers, numbers.heaps, gameType), gameType);
     outcome.results = showRounded(outcome.workings.results, false, decimalSeparator);
+    outcome.rounded = true;
     return outcome;
 }
 

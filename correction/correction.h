@@ -31,6 +31,8 @@ struct CorrectionOutcome
     std::vector<engine::ShownResult> results;
     // The settlement the button ran (on the corrected sheet after "OK"), before any rounding for show.
     engine::Workings workings;
+    // The results shown are the computed ones rounded to hundredths.
+    bool rounded = false;
 };
 
 // The sheet with the writes applied.

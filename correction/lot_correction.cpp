@@ -73,6 +73,7 @@ CorrectionOutcome declineLotCorrection(const engine::SheetTexts &sheet, engine::
     const engine::Results &results = outcome.workings.results;
     if (numbers.players == 3) {
         outcome.results = showRounded(results, false, decimalSeparator);
+        outcome.rounded = true;
         return outcome;
     }
     // Four players: every result is either whole hundredths or exactly half a hundredth off, the same
@@ -83,6 +84,7 @@ CorrectionOutcome declineLotCorrection(const engine::SheetTexts &sheet, engine::
         outcome.results = engine::showResults(results, decimalSeparator);
         return outcome;
     }
+    outcome.rounded = true;
     for (int i = 0; i < 4; ++i) {
         const engine::Extended r = results.values[at(i)];
         const engine::Extended shown = r > 0 ? r + 0.005L : r - 0.005L;

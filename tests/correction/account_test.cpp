@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "correction/account.h"
+#include "correction/correction.h"
+#include "tests/engine/test_sheets.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace zelvara::engine;
+using namespace zelvara::correction;
+using namespace zelvara::testing;
+
+namespace {
+
+std::size_t at(int index)
+{
+    return static_cast<std::size_t>(index);
+}
+
+QStringList qLines(const std::vector<std::string> &lines)
+{
+    QStringList out;
+    for (const std::string &line : lines) {
+        out << QString::fromStdString(line);
+    }
+    return out;
+}
+
+ShownSettlement record(int players, const QString &fields, HeapDivision division, ShownBy by, int drawn = 0)
+{
+    return {sheetFrom(players, fields, ','), {GameType::Sochi, division}, ',', by, drawn};
+}
+
+// The shown results of a dialog's answer, straight from the correction rules.
+CorrectionOutcome answer(const ShownSettlement &shown)
+{
+    const GameType game = shown.options.gameType;
+    const char separator = shown.decimalSeparator;
+    switch (shown.shownBy) {
+    case ShownBy::LotAccepted:
+        return acceptLotCorrection(shown.sheet, game, shown.drawnPlayer, separator);
+    case ShownBy::LotDeclined:
+        return declineLotCorrection(shown.sheet, game, separator);
+    case ShownBy::ConfirmedAccepted:
+        return acceptConfirmedCorrection(shown.sheet, game, proposeConfirmedCorrection(shown.sheet, game, separator),
+                                         separator);
+    case ShownBy::ConfirmedDeclined:
+    case ShownBy::Settlement:
+        break;
+    }
+    return declineConfirmedCorrection(shown.sheet, game, separator);
+}
+
+} // namespace
+
+class AccountTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void account_onlyForResultsTheRecordShows_data();
+    void account_onlyForResultsTheRecordShows();
+    void account_dialogAnswersExplainedAndPaid_data();
+    void account_dialogAnswersExplainedAndPaid();
+    void account_generatedAnswersPayTheShownResults();
+};
+
+void AccountTest::account_onlyForResultsTheRecordShows_data()
+{
+    QTest::addColumn<ShownSettlement>("shown");
+    QTest::addColumn<bool>("expected");
+
+    const QString example1 = u"H=20/4/12/0;P=10/8/6/10;W12=20;W21=4;W34=6;W41=2"_qs;
+    const QString lotSheet = u"H=1"_qs;
+    const QString confirmSheet = u"H=1"_qs;
+    constexpr auto OnN = HeapDivision::OnNPlayers;
+    constexpr auto OnNMinus1 = HeapDivision::OnNPlayersMinus1;
+    QTest::newRow("settled") << record(4, example1, OnN, ShownBy::Settlement) << true;
+    QTest::newRow("a failed check shows nothing") << record(4, u"H=x"_qs, OnN, ShownBy::Settlement) << false;
+    QTest::newRow("a sheet that opens a dialog needs its answer")
+        << record(4, lotSheet, OnN, ShownBy::Settlement) << false;
+    QTest::newRow("no dialog, no answer") << record(4, example1, OnN, ShownBy::LotAccepted, 1) << false;
+    QTest::newRow("the answer of the other dialog")
+        << record(4, confirmSheet, OnNMinus1, ShownBy::LotDeclined) << false;
+    QTest::newRow("the lot answered") << record(4, lotSheet, OnN, ShownBy::LotAccepted, 2) << true;
+    QTest::newRow("the confirmation declined")
+        << record(4, confirmSheet, OnNMinus1, ShownBy::ConfirmedDeclined) << true;
+}
+
+void AccountTest::account_onlyForResultsTheRecordShows()
+{
+    QFETCH(ShownSettlement, shown);
+    QFETCH(bool, expected);
+    const Account account = accountOf(shown);
+    QCOMPARE(account.shown, expected);
+    QCOMPARE(account.pairLines.empty(), !expected);
+    QCOMPARE(account.breakdown.lines.empty(), !expected);
+}
+
+void AccountTest::account_dialogAnswersExplainedAndPaid_data()
+{
+    QTest::addColumn<ShownSettlement>("shown");
+    QTest::addColumn<QStringList>("pairs");
+    QTest::addColumn<QStringList>("transfers");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("correction");
+
+    // Four players, heap 1 on Запад: the lot draws Восток, who gains a point and writes 3 on each other
+    // player; results -8, +2, +4, +2 from the corrected sheet.
+    QTest::newRow("the lot accepted")
+        << record(4, u"H=1"_qs, HeapDivision::OnNPlayers, ShownBy::LotAccepted, 3)
+        << QStringList{u"Запад платит Северу 2,50"_qs, u"Запад платит Востоку 3,00"_qs, u"Запад платит Югу 2,50"_qs,
+                       u"Север платит Востоку 0,50"_qs, u"Юг платит Востоку 0,50"_qs}
+        << QStringList{u"Запад платит Северу 2,00"_qs, u"Запад платит Востоку 4,00"_qs, u"Запад платит Югу 2,00"_qs}
+        << QString()
+        << u"Поправка по жребию («OK»): игроку Восток добавлено 1 очко в гору (0 → 1), и он написал по 3 виста "
+           u"на каждого из остальных."_qs;
+    // Three players, heap 1: "Отмена" shows -6,67, +3,33, +3,33, a hundredth short of zero.
+    QTest::newRow("the lot declined, three players")
+        << record(3, u"H=1"_qs, HeapDivision::OnNPlayers, ShownBy::LotDeclined)
+        << QStringList{u"Запад платит Востоку 3,33"_qs, u"Запад платит Югу 3,33"_qs}
+        << QStringList{u"Запад платит Востоку 3,33"_qs, u"Запад платит Югу 3,33"_qs}
+        << u"расхождение 0,01 из-за округления: итоги в сумме дают -0,01, поэтому Запад платит 6,66 вместо 6,67; "
+           u"суммы по парам округлены до сотых: Запад — Восток, Запад — Юг"_qs
+        << u"Поправка по жребию отклонена («Отмена»): лист не изменен, итоги округлены до сотых."_qs;
+    // Heaps 4, 2, 7, 10: Север loses a point, the others write 3 on him; results +23, +51, -17, -57.
+    QTest::newRow("the confirmation accepted")
+        << record(4, u"H=4/2/7/10"_qs, HeapDivision::OnNPlayersMinus1, ShownBy::ConfirmedAccepted)
+        << QStringList{u"Запад платит Северу 7,00"_qs, u"Восток платит Западу 10,00"_qs,
+                       u"Юг платит Западу 20,00"_qs,   u"Восток платит Северу 17,00"_qs,
+                       u"Юг платит Северу 27,00"_qs,   u"Юг платит Востоку 10,00"_qs}
+        << QStringList{u"Восток платит Западу 17,00"_qs, u"Юг платит Западу 6,00"_qs, u"Юг платит Северу 51,00"_qs}
+        << QString()
+        << u"Поправка принята («OK»): списать 1 очко с горы игрока Север. Горы: Север (2 → 1); за каждое "
+           u"списанное очко остальные пишут на игрока по 3 виста, за каждое добавленное игрок пишет по 3 виста на "
+           u"остальных; итоги округлены до сотых."_qs;
+}
+
+void AccountTest::account_dialogAnswersExplainedAndPaid()
+{
+    QFETCH(ShownSettlement, shown);
+    QFETCH(QStringList, pairs);
+    QFETCH(QStringList, transfers);
+    QFETCH(QString, note);
+    QFETCH(QString, correction);
+    const Account account = accountOf(shown);
+    QVERIFY(account.shown);
+    QCOMPARE(qLines(account.pairLines), pairs);
+    QCOMPARE(qLines(account.transferLines), transfers);
+    QCOMPARE(QString::fromStdString(account.paymentsNote), note);
+    QCOMPARE(QString::fromStdString(account.breakdown.correction), correction);
+    QCOMPARE(QString::fromStdString(account.breakdown.lines.back()), correction);
+}
+
+void AccountTest::account_generatedAnswersPayTheShownResults()
+{
+    int answered = 0;
+    for (const char separator : {',', '.'}) {
+        SheetGenerator generator(77);
+        for (int round = 0; round < 2000; ++round) {
+            const auto division = round % 2 == 0 ? HeapDivision::OnNPlayers : HeapDivision::OnNPlayersMinus1;
+            const auto c = generator.next(separator, 3 + round % 2, division);
+            const auto dialog = dialogOf(settle(c.sheet, c.options, separator));
+            if (!dialog) {
+                continue;
+            }
+            std::vector<ShownSettlement> records;
+            if (*dialog == CorrectionDialog::ChoiceOfPlayer) {
+                records.push_back({c.sheet, c.options, separator, ShownBy::LotDeclined, 0});
+                for (int drawn = 1; drawn <= c.sheet.players; ++drawn) {
+                    records.push_back({c.sheet, c.options, separator, ShownBy::LotAccepted, drawn});
+                }
+            } else {
+                records.push_back({c.sheet, c.options, separator, ShownBy::ConfirmedAccepted, 0});
+                records.push_back({c.sheet, c.options, separator, ShownBy::ConfirmedDeclined, 0});
+            }
+            for (const ShownSettlement &shown : records) {
+                ++answered;
+                const auto where = QStringLiteral("sheet %1 answer %2 drawn %3")
+                                       .arg(round)
+                                       .arg(static_cast<int>(shown.shownBy))
+                                       .arg(shown.drawnPlayer)
+                                       .toUtf8();
+                const Account account = accountOf(shown);
+                const CorrectionOutcome outcome = answer(shown);
+                QVERIFY2(account.shown, where.constData());
+                QCOMPARE(describe(account.results), describe(outcome.results));
+
+                // The pairs come from the sheet the answer settled and add up to its balances.
+                const PairTable pairs = pairBalancesInWhists(outcome.workings);
+                for (int i = 0; i < c.sheet.players; ++i) {
+                    Extended sum = 0;
+                    for (int j = 0; j < c.sheet.players; ++j) {
+                        sum += pairs[at(i)][at(j)];
+                    }
+                    QVERIFY2(std::fabs(sum - outcome.workings.balances[at(i)]) <= 1e-9L, where.constData());
+                }
+
+                // Every hundredth a player pays or receives is accounted for, and any change is in the note.
+                const Payments &p = account.payments;
+                QVERIFY2(p.available, where.constData());
+                std::array<std::int64_t, MaxPlayers> byPairs{};
+                for (const Transfer &t : p.pairs) {
+                    byPairs[at(t.to - 1)] += t.hundredths;
+                    byPairs[at(t.from - 1)] -= t.hundredths;
+                }
+                std::int64_t sum = 0;
+                bool changed = false;
+                for (int i = 0; i < c.sheet.players; ++i) {
+                    QCOMPARE(byPairs[at(i)], p.totals[at(i)]);
+                    QVERIFY2(std::llabs(p.totals[at(i)] - p.shownTotals[at(i)]) <= 1, where.constData());
+                    changed = changed || p.totals[at(i)] != p.shownTotals[at(i)];
+                    sum += p.totals[at(i)];
+                }
+                QCOMPARE(sum, std::int64_t{0});
+                QCOMPARE(account.paymentsNote.empty(), !changed && !p.totalsRounded && p.roundedPairs.empty());
+                QCOMPARE(account.breakdown.players.size(), static_cast<std::size_t>(c.sheet.players));
+            }
+        }
+    }
+    QVERIFY(answered > 1000);
+}
+
+QTEST_APPLESS_MAIN(AccountTest)
+#include "account_test.moc"

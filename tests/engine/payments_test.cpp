@@ -1,0 +1,341 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/breakdown.h"
+#include "engine/payments.h"
+#include "tests/engine/test_sheets.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace zelvara::engine;
+using namespace zelvara::testing;
+
+namespace {
+
+const QString Example1 = QStringLiteral("H=20/4/12/0;P=10/8/6/10;W12=20;W21=4;W34=6;W41=2;");
+
+std::size_t at(int index)
+{
+    return static_cast<std::size_t>(index);
+}
+
+// "1>2:2900 1>4:5200": transfers in short.
+QString describe(const std::vector<Transfer> &transfers)
+{
+    QStringList parts;
+    for (const Transfer &t : transfers) {
+        parts << QStringLiteral("%1>%2:%3").arg(t.from).arg(t.to).arg(t.hundredths);
+    }
+    return parts.join(u' ');
+}
+
+QStringList qLines(const std::vector<std::string> &lines)
+{
+    QStringList out;
+    for (const std::string &line : lines) {
+        out << QString::fromStdString(line);
+    }
+    return out;
+}
+
+Workings settled(int players, const QString &fields, Options options, char separator = ',')
+{
+    const auto outcome = settleWorkings(sheetFrom(players, fields, separator), options, separator);
+    if (!std::holds_alternative<Workings>(outcome)) {
+        qFatal("the test sheet does not settle");
+    }
+    return std::get<Workings>(outcome);
+}
+
+// The fewest transfers found the slow way: every set of pairs, cycles included, that lets each group
+// of connected players settle among themselves (its totals add up to zero).
+std::size_t bruteForceFewest(const std::array<std::int64_t, MaxPlayers> &totals, int n)
+{
+    std::vector<std::array<int, 2>> pairs;
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            pairs.push_back({i, j});
+        }
+    }
+    std::size_t fewest = pairs.size() + 1;
+    for (unsigned mask = 0; mask < (1U << pairs.size()); ++mask) {
+        std::array<int, MaxPlayers> group{0, 1, 2, 3};
+        for (int pass = 0; pass < n; ++pass) {
+            for (std::size_t p = 0; p < pairs.size(); ++p) {
+                if ((mask >> p & 1U) != 0) {
+                    const int low = std::min(group[at(pairs[p][0])], group[at(pairs[p][1])]);
+                    group[at(pairs[p][0])] = group[at(pairs[p][1])] = low;
+                }
+            }
+        }
+        std::array<std::int64_t, MaxPlayers> sums{};
+        for (int i = 0; i < n; ++i) {
+            sums[at(group[at(i)])] += totals[at(i)];
+        }
+        if (std::all_of(sums.begin(), sums.end(), [](std::int64_t s) { return s == 0; })) {
+            fewest = std::min<std::size_t>(fewest, static_cast<std::size_t>(std::popcount(mask)));
+        }
+    }
+    return fewest;
+}
+
+} // namespace
+
+class PaymentsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void generatedSheets_pairsPaymentsAndBreakdownAgreeWithResults();
+    void fewestTransfers_exactWithTies_data();
+    void fewestTransfers_exactWithTies();
+    void rounding_oneRuleAndANote_data();
+    void rounding_oneRuleAndANote();
+    void lines_declineOnlyTheSeatNames();
+    void breakdown_example1ReadsNaturally();
+    void breakdown_fourOnThreeShowsShiftAndLevelling();
+};
+
+void PaymentsTest::generatedSheets_pairsPaymentsAndBreakdownAgreeWithResults()
+{
+    int checked = 0;
+    for (const char separator : {',', '.'}) {
+        SheetGenerator generator(9092026);
+        for (int round = 0; round < 3000; ++round) {
+            const SheetGenerator::Case c = generator.next(separator);
+            const auto outcome = settleWorkings(c.sheet, c.options, separator);
+            const auto *w = std::get_if<Workings>(&outcome);
+            if (w == nullptr) {
+                continue;
+            }
+            ++checked;
+            const int n = w->players;
+            const QByteArray where = QStringLiteral("sheet %1 '%2'").arg(round).arg(separator).toUtf8();
+
+            // Pairs add up to each balance before any rounding.
+            const PairTable pairs = pairBalancesInWhists(*w);
+            for (int i = 0; i < n; ++i) {
+                Extended sum = 0;
+                for (int j = 0; j < n; ++j) {
+                    QVERIFY2(pairs[at(i)][at(j)] == -pairs[at(j)][at(i)], where.constData());
+                    sum += pairs[at(i)][at(j)];
+                }
+                QVERIFY2(std::fabs(sum - w->balances[at(i)]) <= 1e-9L, where.constData());
+            }
+
+            // Payments: whole hundredths that add up to each player's rounded total.
+            const auto shown = showResults(w->results, separator);
+            const Payments payments = paymentsOf(*w, shown, separator);
+            QVERIFY2(payments.available, where.constData());
+            std::array<std::int64_t, MaxPlayers> byPairs{};
+            std::array<std::int64_t, MaxPlayers> byTransfers{};
+            for (const Transfer &t : payments.pairs) {
+                QVERIFY2(t.hundredths > 0, where.constData());
+                const Extended exact = std::fabs(pairs[at(t.to - 1)][at(t.from - 1)] * w->whistValue * 100.0L);
+                QVERIFY2(std::fabs(exact - static_cast<Extended>(t.hundredths)) < 2.0L, where.constData());
+                byPairs[at(t.to - 1)] += t.hundredths;
+                byPairs[at(t.from - 1)] -= t.hundredths;
+            }
+            for (const Transfer &t : payments.transfers) {
+                QVERIFY2(t.hundredths > 0, where.constData());
+                byTransfers[at(t.to - 1)] += t.hundredths;
+                byTransfers[at(t.from - 1)] -= t.hundredths;
+            }
+            std::int64_t sum = 0;
+            for (int i = 0; i < n; ++i) {
+                QCOMPARE(payments.shownTotals[at(i)], std::llround(w->results.values[at(i)] * 100.0L));
+                QCOMPARE(byPairs[at(i)], payments.totals[at(i)]);
+                QCOMPARE(byTransfers[at(i)], payments.totals[at(i)]);
+                sum += payments.totals[at(i)];
+            }
+            QCOMPARE(sum, std::int64_t{0});
+            QCOMPARE(payments.transfers.size(), bruteForceFewest(payments.totals, n));
+
+            // The breakdown's numbers recompute the shown results.
+            const Breakdown breakdown = breakdownOf(*w, c.options, c.sheet.names, shown, {}, separator);
+            QCOMPARE(static_cast<int>(breakdown.players.size()), n);
+            for (int i = 0; i < n; ++i) {
+                const BreakdownRow &row = breakdown.players[at(i)];
+                const Extended balance =
+                    row.share ? *row.share + static_cast<Extended>(row.whistsWritten - row.whistsReceived)
+                              : *row.claimsOwed - *row.claimsOwing;
+                QVERIFY2(std::fabs(balance - row.balanceInWhists) <= 1e-9L, where.constData());
+                QCOMPARE(row.balanceInWhists * w->whistValue, w->results.values[at(i)]);
+                QCOMPARE(row.adjustedHeap, row.heap - w->poolFactor * row.pool);
+                QCOMPARE(row.result, shown[at(i)].text);
+            }
+        }
+    }
+    QVERIFY(checked > 4000);
+}
+
+void PaymentsTest::fewestTransfers_exactWithTies_data()
+{
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QList<qint64>>("totals");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("example 1: one group, no money passed on, lower seats")
+        << 4 << QList<qint64>{-8100, 2900, -4900, 10100} << u"1>2:2900 1>4:5200 3>4:4900"_qs;
+    QTest::newRow("example 5") << 4 << QList<qint64>{-36600, 16400, -21400, 41600}
+                               << u"1>2:16400 1>4:20200 3>4:21400"_qs;
+    QTest::newRow("two groups of two, lower seats first") << 4 << QList<qint64>{1, 1, -1, -1} << u"3>1:1 4>2:1"_qs;
+    QTest::newRow("two groups beat one of four") << 4 << QList<qint64>{500, -300, 300, -500} << u"2>3:300 4>1:500"_qs;
+    QTest::newRow("a player with nothing to pay stays out") << 4 << QList<qint64>{0, 700, 0, -700} << u"4>2:700"_qs;
+    QTest::newRow("three players") << 3 << QList<qint64>{6600, -600, -6000} << u"2>1:600 3>1:6000"_qs;
+    QTest::newRow("one payer, three payees")
+        << 4 << QList<qint64>{-600, 100, 200, 300} << u"1>2:100 1>3:200 1>4:300"_qs;
+    QTest::newRow("two players") << 2 << QList<qint64>{-3400, 3400} << u"1>2:3400"_qs;
+    QTest::newRow("all square") << 4 << QList<qint64>{0, 0, 0, 0} << QString();
+    QTest::newRow("totals that miss zero get no transfers") << 3 << QList<qint64>{1, 0, 0} << QString();
+}
+
+void PaymentsTest::fewestTransfers_exactWithTies()
+{
+    QFETCH(int, players);
+    QFETCH(QList<qint64>, totals);
+    QFETCH(QString, expected);
+    std::array<std::int64_t, MaxPlayers> t{};
+    for (qsizetype i = 0; i < totals.size(); ++i) {
+        t[static_cast<std::size_t>(i)] = totals[i];
+    }
+    QCOMPARE(describe(fewestTransfers(t, players)), expected);
+}
+
+void PaymentsTest::rounding_oneRuleAndANote_data()
+{
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QList<qint64>>("heaps"); // adjusted heaps; the average form, no whists
+    QTest::addColumn<QString>("whistValue");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("pairs");
+    QTest::addColumn<QString>("transfers");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("thirds rounded one by one miss by a hundredth")
+        << 3 << QList<qint64>{1, 0, 0} << u"1"_qs << QStringList{u"-6,67"_qs, u"+3,33"_qs, u"+3,33"_qs}
+        << u"1>2:333 1>3:333"_qs << u"1>2:333 1>3:333"_qs
+        << u"расхождение 0,01 из-за округления: итоги в сумме дают -0,01, поэтому Запад платит 6,66 вместо "
+           u"6,67; суммы по парам округлены до сотых: Запад — Восток, Запад — Юг"_qs;
+    QTest::newRow("halves of a hundredth shifted away from zero")
+        << 4 << QList<qint64>{1, 0, 0, 0} << u"0,01"_qs
+        << QStringList{u"-0,08"_qs, u"+0,03"_qs, u"+0,03"_qs, u"+0,03"_qs} << u"1>2:2 1>3:3 1>4:3"_qs
+        << u"1>2:2 1>3:3 1>4:3"_qs
+        << u"расхождение 0,01 из-за округления: итоги в сумме дают +0,01, поэтому Север получает 0,02 вместо "
+           u"0,03; суммы по парам округлены до сотых: Запад — Север, Запад — Восток, Запад — Юг"_qs;
+    QTest::newRow("whole totals, pairs in thirds")
+        << 3 << QList<qint64>{1, 2, 0} << u"1"_qs << QStringList{u"0"_qs, u"-10"_qs, u"+10"_qs}
+        << u"2>1:333 1>3:333 2>3:667"_qs << u"2>3:1000"_qs
+        << u"суммы по парам округлены до сотых: Запад — Восток, Запад — Юг, Восток — Юг"_qs;
+    QTest::newRow("a total shown beyond hundredths")
+        << 3 << QList<qint64>{1, 0, 0} << u"1"_qs
+        << QStringList{u"-6,66666666666667"_qs, u"+3,33333333333333"_qs, u"+3,33333333333333"_qs}
+        << u"1>2:333 1>3:333"_qs << u"1>2:333 1>3:333"_qs
+        << u"итоги округлены до сотых; расхождение 0,01 из-за округления: итоги в сумме дают -0,01, поэтому Запад "
+           u"платит 6,66 вместо 6,67; суммы по парам округлены до сотых: Запад — Восток, Запад — Юг"_qs;
+    QTest::newRow("results too large to pay")
+        << 2 << QList<qint64>{0, 0} << u"1"_qs << QStringList{u"-1E20"_qs, u"+1E20"_qs} << QString() << QString()
+        << u"суммы слишком велики, чтобы расписать, кто кому платит"_qs;
+}
+
+void PaymentsTest::rounding_oneRuleAndANote()
+{
+    QFETCH(int, players);
+    QFETCH(QList<qint64>, heaps);
+    QFETCH(QString, whistValue);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, pairs);
+    QFETCH(QString, transfers);
+    QFETCH(QString, note);
+    HeapTable d{};
+    std::int64_t sum = 0;
+    for (qsizetype i = 0; i < heaps.size(); ++i) {
+        d[static_cast<std::size_t>(i)] = heaps[i];
+        sum += heaps[i];
+    }
+    const Extended v = whistValue == u"1" ? 1.0L : 0.01L;
+    const Workings w = averageForm(players, WhistTable{}, d, sum, static_cast<Extended>(players), v);
+    std::vector<ShownResult> texts;
+    for (const QString &text : shown) {
+        texts.push_back({text.toStdString(), Tone::Gain});
+    }
+    const Payments payments = paymentsOf(w, texts, ',');
+    QCOMPARE(describe(payments.pairs), pairs);
+    QCOMPARE(describe(payments.transfers), transfers);
+    const auto names = SheetTexts::withDesignTexts(players).names;
+    QCOMPARE(QString::fromStdString(paymentsNote(payments, names, ',')), note);
+}
+
+void PaymentsTest::lines_declineOnlyTheSeatNames()
+{
+    const std::vector<Transfer> transfers{{1, 4, 1250}, {3, 2, 7}};
+    std::array<std::string, MaxPlayers> names{"Запад", "Север", "Восток", "Юг"};
+    QCOMPARE(qLines(paymentLines(transfers, names, ',')),
+             (QStringList{u"Запад платит Югу 12,50"_qs, u"Восток платит Северу 0,07"_qs}));
+    // One payee whose name cannot be declined puts the whole list in the other wording.
+    names[1] = "Аня";
+    QCOMPARE(qLines(paymentLines(transfers, names, '.')),
+             (QStringList{u"Запад → Юг: 12.50"_qs, u"Восток → Аня: 0.07"_qs}));
+    names[1] = "Север";
+    names[0] = "Аня";
+    QCOMPARE(qLines(paymentLines(transfers, names, ',')),
+             (QStringList{u"Аня платит Югу 12,50"_qs, u"Восток платит Северу 0,07"_qs}));
+
+    QCOMPARE(amountText(1250, ','), "12,5");
+    QCOMPARE(amountText(8100, ','), "81");
+    QCOMPARE(amountText(7, '.'), "0.07");
+    QCOMPARE(amountText(1230000000000001, ','), "12300000000000,01");
+    QCOMPARE(moneyText(8100, ','), "81,00");
+    QCOMPARE(moneyText(10, '.'), "0.10");
+}
+
+void PaymentsTest::breakdown_example1ReadsNaturally()
+{
+    const Options options{GameType::Sochi, HeapDivision::OnNPlayers};
+    const Workings w = settled(4, Example1, options);
+    const auto names = SheetTexts::withDesignTexts(4).names;
+    const Breakdown breakdown = breakdownOf(w, options, names, showResults(w.results, ','), {}, ',');
+    QCOMPARE(QString::fromStdString(breakdown.caseText),
+             u"Сочи / Ростов; 4 игрока; гора делится на 4 игроков; цена виста 1"_qs);
+    QCOMPARE(qLines(breakdown.lines),
+             (QStringList{
+                 u"Сочи / Ростов; 4 игрока; гора делится на 4 игроков; цена виста 1."_qs,
+                 u"D = гора − пуля; сумма T = 2."_qs,
+                 u"Доля горы каждого: (T / 4 − D) × 10 вистов; баланс = доля + висты, написанные игроком, − висты, "
+                 u"написанные на него. Итог = баланс × цена виста."_qs,
+                 u"Запад: гора 20, пуля 10, D = 10; доля горы -95; висты: написал 20, на него 6, разница +14; баланс в "
+                 u"вистах -81 × 1 = итог -81."_qs,
+                 u"Север: гора 4, пуля 8, D = -4; доля горы 45; висты: написал 4, на него 20, разница -16; баланс в "
+                 u"вистах 29 × 1 = итог +29."_qs,
+                 u"Восток: гора 12, пуля 6, D = 6; доля горы -55; висты: написал 6, на него 0, разница +6; баланс в "
+                 u"вистах -49 × 1 = итог -49."_qs,
+                 u"Юг: гора 0, пуля 10, D = -10; доля горы 105; висты: написал 2, на него 6, разница -4; баланс в "
+                 u"вистах 101 × 1 = итог +101."_qs,
+             }));
+}
+
+void PaymentsTest::breakdown_fourOnThreeShowsShiftAndLevelling()
+{
+    const Options options{GameType::Sochi, HeapDivision::OnNPlayersMinus1};
+    const auto names = SheetTexts::withDesignTexts(4).names;
+    // Adjusted heaps -2, 1, 4, 7 are raised by 2; their residues are all 0, so nothing is levelled.
+    Workings w = settled(4, u"H=0/1/4/7;P=2"_qs, options);
+    Breakdown breakdown = breakdownOf(w, options, names, showResults(w.results, ','), {}, ',');
+    QCOMPARE(breakdown.players[0].adjustedHeap, -2);
+    QCOMPARE(breakdown.players[0].shiftedHeap, std::optional<std::int64_t>(0));
+    QCOMPARE(breakdown.players[3].shiftedHeap, std::optional<std::int64_t>(9));
+    QVERIFY(!breakdown.players[0].levelledHeap);
+    QCOMPARE(QString::fromStdString(breakdown.lines[1]),
+             u"D = гора − пуля; сумма T = 10. Наименьшая D поднята до 0: все D + 2."_qs);
+    // Heaps 4, 1, 7, 10 all leave 1: each heap in the claims is one less.
+    w = settled(4, u"H=4/1/7/10"_qs, options);
+    breakdown = breakdownOf(w, options, names, showResults(w.results, ','), {}, ',');
+    QVERIFY(!breakdown.players[0].shiftedHeap);
+    QCOMPARE(breakdown.players[0].levelledHeap, std::optional<std::int64_t>(3));
+    QCOMPARE(breakdown.players[1].levelledHeap, std::optional<std::int64_t>(0));
+    QCOMPARE(*breakdown.players[1].claimsOwed, 60.0L);
+    QVERIFY(QString::fromStdString(breakdown.lines[1]).contains(u"сдвинуты на -1"_qs));
+}
+
+QTEST_APPLESS_MAIN(PaymentsTest)
+#include "payments_test.moc"
