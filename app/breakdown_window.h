@@ -21,6 +21,7 @@ class BreakdownWindow : public SideWindow
 public:
     explicit BreakdownWindow(QWidget *mainWindow);
     ~BreakdownWindow() override;
+    Q_DISABLE_COPY_MOVE(BreakdownWindow)
 
     void showLines(const QStringList &lines);
     // Nothing to explain: `why` alone, the text disabled.

@@ -137,7 +137,7 @@ void PaymentsController::CopyResultsClick()
 
 QImage PaymentsController::sheetPicture(const QString &under) const
 {
-    QWidget *panel = m_mainWindow.findChild<QWidget *>(u"PanelFor"_s + QString::number(m_mainWindow.selectedPlayers()));
+    auto *panel = m_mainWindow.findChild<QWidget *>(u"PanelFor"_s + QString::number(m_mainWindow.selectedPlayers()));
     if (!panel)
         return {};
     const QPixmap sheet = panel->grab();

@@ -23,6 +23,7 @@ class PaymentsWindow : public SideWindow
 public:
     explicit PaymentsWindow(QWidget *mainWindow);
     ~PaymentsWindow() override;
+    Q_DISABLE_COPY_MOVE(PaymentsWindow)
 
     // The lines of the two views; an empty view says that nobody pays. An empty note hides it.
     void showPayments(const QStringList &pairs, const QStringList &transfers, const QString &note);
