@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Who pays whom on a real desktop: the first worked sheet settled, "Кто кому платит…" opened from the
 "Пуля" menu with the mouse, both views read line by line through the accessibility tree as a screen
-reader reads them, and Escape closing the window with the main window still usable."""
+reader reads them, Escape closing the window with the main window still usable, and an open window that
+does not keep the program running once the main window is closed."""
 
 import os
 
@@ -58,6 +59,13 @@ class PaymentsTest(e.ProgramTestCase):
         e.wait_for("the window to go", lambda: window not in e.visible_windows(pid=program.pid))
         self.assertTrue(e.is_enabled(e.find(app, "Рассчитать")))
         self.assertTrue(program.running())
+
+        # An open view never keeps the program alive once the main window is closed.
+        e.click(e.find(app, "Пуля", e.pyatspi.ROLE_MENU_ITEM))
+        e.click(e.find(app, "Кто кому платит…", e.pyatspi.ROLE_MENU_ITEM))
+        e.wait_window(CAPTION, program.pid)
+        e.close_by_window_manager(main)
+        self.assertEqual(program.wait_exit(), 0)
 
 
 if __name__ == "__main__":
