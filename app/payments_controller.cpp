@@ -171,7 +171,8 @@ void PaymentsController::SavePictureClick()
     if (folder.isEmpty())
         folder = QDir::homePath();
     const QString suggested = QDir(folder).filePath(u"Пуля "_s + today() + u".png"_s);
-    const QString path = m_desktop.saveFileName(&m_mainWindow, u"Сохранить картинку"_s, suggested, u"PNG (*.png)"_s);
+    const QString path =
+        m_desktop.saveFileName(&m_mainWindow, u"Сохранить картинку"_s, suggested, u"PNG (*.png)"_s, u"png"_s);
     if (path.isEmpty())
         return;
     const QImage picture = sheetPicture(QString::fromStdString(account->optionsLine));

@@ -13,7 +13,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -62,6 +61,11 @@ void SystemDesktop::showError(QWidget *parent, const QString &text)
     showBox(parent, text, QMessageBox::Critical);
 }
 
+void SystemDesktop::setClipboard(QMimeData *data)
+{
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
 void SystemDesktop::openDocument(const QString &path)
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -93,21 +97,22 @@ int SystemDesktop::textWidth(const QString &text, const QFont &font) const
     return QFontMetrics(font).horizontalAdvance(text);
 }
 
-void SystemDesktop::setClipboard(QMimeData *data)
-{
-    QGuiApplication::clipboard()->setMimeData(data);
-}
-
-QString SystemDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
+QString SystemDesktop::openFileName(QWidget *parent, const QString &caption, const QString &folder,
                                     const QString &filter)
 {
-    QFileDialog dialog(parent, caption, suggested, filter);
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString SystemDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
+                                    const QString &filter, const QString &defaultSuffix)
+{
+    // The static function adds no extension to a typed name, and its question about replacing a file
+    // would then be asked about the wrong name: a dialog of our own adds the extension first.
+    QFileDialog dialog(parent, caption, proposedPath, filter);
+    dialog.setObjectName(u"SaveFileDialog"_s);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // A name typed without an extension gets the filter's, and the dialog asks before that file is
-    // overwritten, not only before the name as typed is.
-    static const QRegularExpression extension(u"\\*\\.(\\w+)"_s);
-    if (const QRegularExpressionMatch match = extension.match(filter); match.hasMatch())
-        dialog.setDefaultSuffix(match.captured(1));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -305,12 +305,13 @@ void PaymentsControllerTest::savePicture_writesSheetWithOptionsUnderIt()
 
     // A cancelled dialog writes nothing and says nothing.
     action(u"SavePicture"_s)->trigger();
-    QCOMPARE(m_desktop.saveDialogs.size(), 1);
-    QVERIFY(m_desktop.saveDialogs[0].startsWith(u"Сохранить картинку|"_s));
-    QVERIFY(m_desktop.saveDialogs[0].endsWith(u"|PNG (*.png)"_s));
+    QCOMPARE(m_desktop.fileDialogs.size(), 1);
+    QCOMPARE(m_desktop.fileDialogs[0].caption, u"Сохранить картинку"_s);
+    QCOMPARE(m_desktop.fileDialogs[0].filter, u"PNG (*.png)"_s);
+    QVERIFY(m_desktop.fileDialogs[0].start.endsWith(u".png"_s));
     QVERIFY(m_desktop.messages.isEmpty());
 
-    m_desktop.saveAnswer = path;
+    m_desktop.fileAnswers = {path};
     action(u"SavePicture"_s)->trigger();
     QVERIFY(m_desktop.messages.isEmpty());
     QImage saved(path, "PNG");
@@ -334,10 +335,11 @@ void PaymentsControllerTest::savePicture_unwritablePath_namesItInAnError()
 {
     settleExample1();
     QTemporaryDir folder;
-    m_desktop.saveAnswer = folder.filePath(u"нет такой папки/пуля.png"_s);
+    const QString path = folder.filePath(u"нет такой папки/пуля.png"_s);
+    m_desktop.fileAnswers = {path};
     action(u"SavePicture"_s)->trigger();
     QCOMPARE(m_desktop.messages.size(), 1);
-    QVERIFY2(m_desktop.messages[0].contains(m_desktop.saveAnswer), qPrintable(m_desktop.messages[0]));
+    QVERIFY2(m_desktop.messages[0].contains(path), qPrintable(m_desktop.messages[0]));
 }
 
 QTEST_MAIN(PaymentsControllerTest)

@@ -15,11 +15,6 @@ void RecordingDesktop::showMessage(QWidget *parent, const QString &text)
     events << QStringLiteral("box");
 }
 
-int RecordingDesktop::textWidth(const QString &text, const QFont &font) const
-{
-    return QFontMetrics(font).horizontalAdvance(text);
-}
-
 void RecordingDesktop::setClipboard(QMimeData *data)
 {
     const std::unique_ptr<QMimeData> taken(data);
@@ -28,13 +23,28 @@ void RecordingDesktop::setClipboard(QMimeData *data)
     events << QStringLiteral("clipboard");
 }
 
-QString RecordingDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
+int RecordingDesktop::textWidth(const QString &text, const QFont &font) const
+{
+    return QFontMetrics(font).horizontalAdvance(text);
+}
+
+QString RecordingDesktop::openFileName(QWidget *parent, const QString &caption, const QString &folder,
                                        const QString &filter)
 {
     Q_UNUSED(parent);
-    saveDialogs << caption + u'|' + suggested + u'|' + filter;
-    events << QStringLiteral("save dialog");
-    return saveAnswer;
+    fileDialogs.append({caption, folder, filter});
+    events << QStringLiteral("file dialog");
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString RecordingDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
+                                       const QString &filter, const QString &defaultSuffix)
+{
+    Q_UNUSED(parent);
+    Q_UNUSED(defaultSuffix);
+    fileDialogs.append({caption, proposedPath, filter});
+    events << QStringLiteral("file dialog");
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
 } // namespace zelvara::testing
