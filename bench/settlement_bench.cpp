@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How long one settlement takes, from field texts to shown texts, for every kind of sheet.
+// How long one settlement takes, from field texts to shown texts, for every kind of sheet; and, next to
+// it, who pays whom and the breakdown of the same sheet (the whole account the windows show).
+#include "correction/account.h"
 #include "correction/correction.h"
+#include "engine/breakdown.h"
+#include "engine/payments.h"
 #include "engine/result_format.h"
 #include "engine/settlement.h"
 
@@ -45,6 +49,54 @@ void settleSheet(benchmark::State &state, int players, HeapDivision division, co
     }
 }
 
+// Payments alone, from the settlement's working values to the lines of both views and the note.
+void payments(benchmark::State &state, int players, HeapDivision division, const char *whistValue)
+{
+    const engine::SheetTexts sheet = playedSheet(players, whistValue);
+    const engine::Options options{GameType::Leningrad, division};
+    const auto outcome = engine::settleWorkings(sheet, options, ',');
+    const auto &workings = std::get<engine::Workings>(outcome);
+    const auto shown = engine::showResults(workings.results, ',');
+    for (auto _ : state) {
+        const engine::Payments paid = engine::paymentsOf(workings, shown, ',');
+        benchmark::DoNotOptimize(engine::paymentLines(paid.pairs, sheet.names, ','));
+        benchmark::DoNotOptimize(engine::paymentLines(paid.transfers, sheet.names, ','));
+        benchmark::DoNotOptimize(engine::paymentsNote(paid, sheet.names, ','));
+    }
+}
+
+// The breakdown alone, from the working values to its lines.
+void breakdown(benchmark::State &state, int players, HeapDivision division, const char *whistValue)
+{
+    const engine::SheetTexts sheet = playedSheet(players, whistValue);
+    const engine::Options options{GameType::Leningrad, division};
+    const auto outcome = engine::settleWorkings(sheet, options, ',');
+    const auto &workings = std::get<engine::Workings>(outcome);
+    const auto shown = engine::showResults(workings.results, ',');
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(engine::breakdownOf(workings, options, sheet.names, shown, {}, ','));
+    }
+}
+
+// What a menu command costs end to end: the record settled again, payments and the breakdown.
+void account(benchmark::State &state, int players, HeapDivision division, const char *whistValue)
+{
+    const engine::ShownSettlement shown{
+        playedSheet(players, whistValue), {GameType::Leningrad, division}, ',', engine::ShownBy::Settlement, 0};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(correction::accountOf(shown));
+    }
+}
+
+void lotAccount(benchmark::State &state)
+{
+    const engine::ShownSettlement shown{
+        playedSheet(4, "1"), {GameType::Leningrad, HeapDivision::OnNPlayers}, ',', engine::ShownBy::LotAccepted, 2};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(correction::accountOf(shown));
+    }
+}
+
 void confirmedCorrection(benchmark::State &state)
 {
     engine::SheetTexts sheet = engine::SheetTexts::withDesignTexts(4);
@@ -65,17 +117,32 @@ void lotCorrection(benchmark::State &state, int players)
 
 } // namespace
 
-BENCHMARK_CAPTURE(settleSheet, four_on_four, 4, HeapDivision::OnNPlayers, "2");
-BENCHMARK_CAPTURE(settleSheet, four_on_three, 4, HeapDivision::OnNPlayersMinus1, "3");
-BENCHMARK_CAPTURE(settleSheet, four_undivided, 4, HeapDivision::Nondivisible, "0,5");
-BENCHMARK_CAPTURE(settleSheet, three_on_three, 3, HeapDivision::OnNPlayers, "0,03");
-BENCHMARK_CAPTURE(settleSheet, three_on_two, 3, HeapDivision::OnNPlayersMinus1, "1");
-BENCHMARK_CAPTURE(settleSheet, three_undivided, 3, HeapDivision::Nondivisible, "1");
-BENCHMARK_CAPTURE(settleSheet, two_on_two, 2, HeapDivision::OnNPlayers, "1");
-BENCHMARK_CAPTURE(settleSheet, two_undivided, 2, HeapDivision::Nondivisible, "1");
-BENCHMARK_CAPTURE(settleSheet, opens_a_dialog, 4, HeapDivision::OnNPlayers, "1");
+BENCHMARK_CAPTURE(settleSheet, four_on_four, 4, HeapDivision::OnNPlayers, "2")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(settleSheet, four_on_three, 4, HeapDivision::OnNPlayersMinus1, "3")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(settleSheet, four_undivided, 4, HeapDivision::Nondivisible, "0,5")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(settleSheet, three_on_three, 3, HeapDivision::OnNPlayers, "0,03")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(settleSheet, three_on_two, 3, HeapDivision::OnNPlayersMinus1, "1")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(settleSheet, three_undivided, 3, HeapDivision::Nondivisible, "1")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(settleSheet, two_on_two, 2, HeapDivision::OnNPlayers, "1")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(settleSheet, two_undivided, 2, HeapDivision::Nondivisible, "1")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(settleSheet, opens_a_dialog, 4, HeapDivision::OnNPlayers, "1")->Unit(benchmark::kMicrosecond);
 BENCHMARK(confirmedCorrection);
 BENCHMARK_CAPTURE(lotCorrection, four, 4);
 BENCHMARK_CAPTURE(lotCorrection, three, 3);
+
+#define ZELVARA_ACCOUNT_BENCHMARKS(kind, ...)                                                                          \
+    BENCHMARK_CAPTURE(payments, kind, __VA_ARGS__)->Unit(benchmark::kMicrosecond);                                     \
+    BENCHMARK_CAPTURE(breakdown, kind, __VA_ARGS__)->Unit(benchmark::kMicrosecond);                                    \
+    BENCHMARK_CAPTURE(account, kind, __VA_ARGS__)->Unit(benchmark::kMicrosecond)
+
+ZELVARA_ACCOUNT_BENCHMARKS(four_on_four, 4, HeapDivision::OnNPlayers, "2");
+ZELVARA_ACCOUNT_BENCHMARKS(four_on_three, 4, HeapDivision::OnNPlayersMinus1, "3");
+ZELVARA_ACCOUNT_BENCHMARKS(four_undivided, 4, HeapDivision::Nondivisible, "0,5");
+ZELVARA_ACCOUNT_BENCHMARKS(three_on_three, 3, HeapDivision::OnNPlayers, "0,03");
+ZELVARA_ACCOUNT_BENCHMARKS(three_on_two, 3, HeapDivision::OnNPlayersMinus1, "1");
+ZELVARA_ACCOUNT_BENCHMARKS(three_undivided, 3, HeapDivision::Nondivisible, "1");
+ZELVARA_ACCOUNT_BENCHMARKS(two_on_two, 2, HeapDivision::OnNPlayers, "1");
+ZELVARA_ACCOUNT_BENCHMARKS(two_undivided, 2, HeapDivision::Nondivisible, "1");
+BENCHMARK(lotAccount)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

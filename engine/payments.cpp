@@ -134,6 +134,65 @@ void splitIntoPairs(Payments &payments, const PairTable &exactHundredths)
     }
 }
 
+using Pair = std::array<int, 2>;
+
+// The chosen pairs form trees (no cycle), and each tree's totals add up to zero.
+bool settlesEachTree(const std::vector<Pair> &chosen, const std::array<std::int64_t, MaxPlayers> &totals, int n)
+{
+    std::array<int, MaxPlayers> root{0, 1, 2, 3};
+    const auto find = [&](int x) {
+        while (root[at(x)] != x) {
+            x = root[at(x)];
+        }
+        return x;
+    };
+    for (const auto &[a, b] : chosen) {
+        const int ra = find(a);
+        const int rb = find(b);
+        if (ra == rb) {
+            return false;
+        }
+        root[at(ra)] = rb;
+    }
+    std::array<std::int64_t, MaxPlayers> treeSum{};
+    for (int i = 0; i < n; ++i) {
+        treeSum[at(find(i))] += totals[at(i)];
+    }
+    return std::all_of(treeSum.begin(), treeSum.end(), [](std::int64_t s) { return s == 0; });
+}
+
+// The one way a forest settles the totals: over each pair goes what the far side of it is owed, the sum
+// of its totals. Nothing when a pair would carry nothing (a forest without it does as well).
+std::optional<std::vector<Transfer>> transfersOver(const std::vector<Pair> &chosen,
+                                                   const std::array<std::int64_t, MaxPlayers> &totals, int n)
+{
+    std::vector<Transfer> transfers;
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        const auto [a, b] = chosen[k];
+        std::array<bool, MaxPlayers> farSide{};
+        farSide[at(b)] = true;
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (std::size_t m = 0; m < chosen.size(); ++m) {
+                const auto [x, y] = chosen[m];
+                if (m != k && farSide[at(x)] != farSide[at(y)]) {
+                    farSide[at(x)] = farSide[at(y)] = true;
+                    grew = true;
+                }
+            }
+        }
+        std::int64_t owed = 0;
+        for (int i = 0; i < n; ++i) {
+            owed += farSide[at(i)] ? totals[at(i)] : 0;
+        }
+        if (owed == 0) {
+            return std::nullopt;
+        }
+        transfers.push_back(owed > 0 ? Transfer{a + 1, b + 1, owed} : Transfer{b + 1, a + 1, -owed});
+    }
+    return transfers;
+}
+
 std::string signedAmountText(std::int64_t hundredths, char decimalSeparator)
 {
     return (hundredths < 0 ? "-" : "+") + amountText(hundredths < 0 ? -hundredths : hundredths, decimalSeparator);
@@ -219,89 +278,39 @@ std::vector<Transfer> fewestTransfers(const std::array<std::int64_t, MaxPlayers>
         return {};
     }
     // The pairs of seats, in seat order; a set of transfers is a set of pairs.
-    std::vector<std::array<int, 2>> edges;
+    std::vector<Pair> pairs;
     for (int i = 0; i < n; ++i) {
         for (int j = i + 1; j < n; ++j) {
-            edges.push_back({i, j});
+            pairs.push_back({i, j});
         }
     }
     // Every forest of pairs whose trees each add up to zero settles the totals in exactly one way; the
     // fewest transfers are among these. Ranked by count, money moved, then the seats of the pairs.
-    using Rank = std::tuple<std::size_t, std::int64_t, std::vector<std::array<int, 2>>>;
+    using Rank = std::tuple<std::size_t, std::int64_t, std::vector<Pair>>;
     std::optional<Rank> best;
     std::vector<Transfer> bestTransfers;
-    const unsigned subsets = 1U << edges.size();
-    for (unsigned mask = 0; mask < subsets; ++mask) {
-        std::vector<std::array<int, 2>> chosen;
-        for (std::size_t e = 0; e < edges.size(); ++e) {
-            if ((mask >> e & 1U) != 0) {
-                chosen.push_back(edges[e]);
+    for (unsigned mask = 0; mask < (1U << pairs.size()); ++mask) {
+        std::vector<Pair> chosen;
+        for (std::size_t p = 0; p < pairs.size(); ++p) {
+            if ((mask >> p & 1U) != 0) {
+                chosen.push_back(pairs[p]);
             }
         }
-        // Union of the trees; a pair that closes a cycle rules the set out.
-        std::array<int, MaxPlayers> root{0, 1, 2, 3};
-        const auto find = [&](int x) {
-            while (root[at(x)] != x) {
-                x = root[at(x)];
-            }
-            return x;
-        };
-        bool forest = true;
-        for (const auto &[a, b] : chosen) {
-            const int ra = find(a);
-            const int rb = find(b);
-            if (ra == rb) {
-                forest = false;
-                break;
-            }
-            root[at(ra)] = rb;
-        }
-        if (!forest) {
+        if (!settlesEachTree(chosen, totals, n)) {
             continue;
         }
-        std::array<std::int64_t, MaxPlayers> treeSum{};
-        for (int i = 0; i < n; ++i) {
-            treeSum[at(find(i))] += totals[at(i)];
-        }
-        if (std::any_of(treeSum.begin(), treeSum.begin() + n, [](std::int64_t s) { return s != 0; })) {
+        auto transfers = transfersOver(chosen, totals, n);
+        if (!transfers) {
             continue;
         }
-        // The amount over a pair is what the far side of it is owed: the sum of its totals.
-        std::vector<Transfer> transfers;
         std::int64_t moved = 0;
-        bool useless = false;
-        for (std::size_t k = 0; k < chosen.size(); ++k) {
-            const auto [a, b] = chosen[k];
-            std::array<bool, MaxPlayers> farSide{};
-            farSide[at(b)] = true;
-            for (bool grew = true; grew;) {
-                grew = false;
-                for (std::size_t m = 0; m < chosen.size(); ++m) {
-                    const auto [x, y] = chosen[m];
-                    if (m != k && farSide[at(x)] != farSide[at(y)]) {
-                        farSide[at(x)] = farSide[at(y)] = true;
-                        grew = true;
-                    }
-                }
-            }
-            std::int64_t owed = 0;
-            for (int i = 0; i < n; ++i) {
-                owed += farSide[at(i)] ? totals[at(i)] : 0;
-            }
-            if (owed == 0) {
-                useless = true;
-                break;
-            }
-            transfers.push_back(owed > 0 ? Transfer{a + 1, b + 1, owed} : Transfer{b + 1, a + 1, -owed});
-            moved += owed > 0 ? owed : -owed;
-        }
-        if (useless) {
-            continue;
+        for (const Transfer &t : *transfers) {
+            moved += t.hundredths;
         }
         Rank rank{chosen.size(), moved, chosen};
         if (!best || rank < *best) {
             best = std::move(rank);
-            bestTransfers = std::move(transfers);
+            bestTransfers = std::move(*transfers);
         }
     }
     std::sort(bestTransfers.begin(), bestTransfers.end(),

@@ -4,6 +4,7 @@
 // not add up to zero, a shown text that is not the value it claims, a dialog where none belongs, a message
 // the program does not have, and a corrected sheet that asks for a correction again.
 
+#include "correction/account.h"
 #include "correction/correction.h"
 #include "engine/extended.h"
 #include "engine/field_reading.h"
@@ -13,6 +14,7 @@
 #include "engine/validation.h"
 #include "tests/fuzz/fuzz_input.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -263,6 +265,56 @@ void checkCorrectedSheetSettles(const correction::CorrectionOutcome &outcome, co
     }
 }
 
+// Who pays whom: every hundredth of every shown result is paid by pairs and by the fewest transfers,
+// the totals move off the shown results by a rounding hundredth at most, and only with a note.
+void checkPayments(const FuzzSheet &sheet, engine::ShownBy by, int drawn)
+{
+    const engine::ShownSettlement shown{sheet.texts, sheet.options, sheet.separator, by, drawn};
+    const auto account = correction::accountOf(shown);
+    check(account.shown, "shown results have an account");
+    const auto &p = account.payments;
+    if (!p.available) {
+        // Typed sheets have pairs of a few million whists at most, so only a price of a million
+        // money units or results near the limit can reach it.
+        const auto v = engine::readReal(sheet.texts.whistValue, sheet.separator);
+        bool large = !sheet.typeable || !v || !(std::fabs(*v) < 1e6L);
+        for (const auto &result : account.results) {
+            large = large || !(std::fabs(readShown(result, sheet.separator)) < 1e12L);
+        }
+        check(large, "typed sheets with results below 10^12 are paid");
+        check(!account.paymentsNote.empty(), "results too large to pay say so");
+        return;
+    }
+    std::array<std::int64_t, engine::MaxPlayers> byPairs{};
+    std::array<std::int64_t, engine::MaxPlayers> byTransfers{};
+    for (const auto &t : p.pairs) {
+        check(t.hundredths > 0 && t.from != t.to, "a pair's amount is positive", std::to_string(t.hundredths));
+        byPairs[static_cast<std::size_t>(t.to - 1)] += t.hundredths;
+        byPairs[static_cast<std::size_t>(t.from - 1)] -= t.hundredths;
+    }
+    for (const auto &t : p.transfers) {
+        check(t.hundredths > 0 && t.from != t.to, "a transfer is positive", std::to_string(t.hundredths));
+        byTransfers[static_cast<std::size_t>(t.to - 1)] += t.hundredths;
+        byTransfers[static_cast<std::size_t>(t.from - 1)] -= t.hundredths;
+    }
+    std::int64_t sum = 0;
+    int owing = 0;
+    bool moved = false;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(p.players); ++i) {
+        check(byPairs[i] == p.totals[i], "pairs add up to each total");
+        check(byTransfers[i] == p.totals[i], "transfers add up to each total");
+        check(p.totals[i] - p.shownTotals[i] >= -1 && p.totals[i] - p.shownTotals[i] <= 1,
+              "a total moves by one rounding hundredth at most");
+        moved = moved || p.totals[i] != p.shownTotals[i];
+        owing += p.totals[i] != 0 ? 1 : 0;
+        sum += p.totals[i];
+    }
+    check(sum == 0, "the totals paid add up to zero");
+    check(static_cast<int>(p.transfers.size()) <= (owing > 0 ? owing - 1 : 0), "no more transfers than needed");
+    check(!moved || !account.paymentsNote.empty(), "a moved total is in the note");
+    check(account.breakdown.players.size() == static_cast<std::size_t>(p.players), "a breakdown row per player");
+}
+
 bool knownMessage(const std::string &message)
 {
     for (const char *known : {engine::WhistValueMessage, engine::NamesMissingMessage, engine::NamesEqualMessage,
@@ -282,6 +334,7 @@ void answerLotDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::SheetV
         zelvara::fuzz::inputDescription() += "\nanswer: OK, player " + std::to_string(drawn);
         const auto outcome = correction::acceptLotCorrection(sheet.texts, gameType, drawn, sheet.separator);
         checkAnswer(outcome, sheet, values);
+        checkPayments(sheet, engine::ShownBy::LotAccepted, drawn);
         checkCorrectedSheetSettles(outcome, sheet);
         // "OK" shows what "Рассчитать" then shows for the corrected sheet.
         const auto again =
@@ -296,6 +349,7 @@ void answerLotDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::SheetV
     } else {
         zelvara::fuzz::inputDescription() += "\nanswer: Cancel";
         checkAnswer(correction::declineLotCorrection(sheet.texts, gameType, sheet.separator), sheet, values);
+        checkPayments(sheet, engine::ShownBy::LotDeclined, 0);
     }
 }
 
@@ -316,9 +370,11 @@ void answerConfirmDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::Sh
         zelvara::fuzz::inputDescription() += "\nanswer: OK";
         checkAnswer(outcome, sheet, values);
         checkCorrectedSheetSettles(outcome, sheet);
+        checkPayments(sheet, engine::ShownBy::ConfirmedAccepted, 0);
     } else {
         zelvara::fuzz::inputDescription() += "\nanswer: Cancel";
         checkAnswer(correction::declineConfirmedCorrection(sheet.texts, gameType, sheet.separator), sheet, values);
+        checkPayments(sheet, engine::ShownBy::ConfirmedDeclined, 0);
     }
 }
 
@@ -410,6 +466,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
         checkSumsToZero(*results, values, "the results add up to zero");
         checkShownResults(*results, sheet.separator);
+        checkPayments(sheet, engine::ShownBy::Settlement, 0);
         return 0;
     }
 
