@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
+#include "app/payments_controller.h"
 #include "app/window_settings_file.h"
 #include "correction/choice_of_player_dialog.h"
 #include "correction/confirm_of_change_dialog.h"
@@ -106,6 +107,8 @@ int main(int argc, char *argv[])
     zelvara::correction::TChoiceOfPlayer choiceOfPlayer;
     zelvara::correction::TConfirmOfChange confirmOfChange;
     zelvara::app::CorrectionController corrections(mainWindow, choiceOfPlayer, confirmOfChange, desktop);
+    // Who pays whom, the breakdown, copying and saving the results: the "&Пуля" menu's last commands.
+    zelvara::app::PaymentsController payments(mainWindow, desktop);
     mainWindow.show();
     singleCopy.answer();
     if (!file.empty()) {

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QFont;
+class QMimeData;
 class QWidget;
 
 namespace zelvara::platform {
@@ -22,6 +23,8 @@ public:
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
     // The same box marked as an error, for a failure of the system rather than of the player's input.
     virtual void showError(QWidget *parent, const QString &text) { showMessage(parent, text); }
+    // Puts `data` on the system clipboard, which takes it over.
+    virtual void setClipboard(QMimeData *data) = 0;
     // Hands the file to the desktop shell to open with its associated application; the answer is not used.
     virtual void openDocument(const QString &path) = 0;
     // Whether a regular file (not a folder) is at the path.
@@ -34,6 +37,14 @@ public:
     virtual char decimalSeparator() const = 0;
     // The width in pixels of `text` drawn in `font`.
     virtual int textWidth(const QString &text, const QFont &font) const = 0;
+    // The file dialog for choosing one existing file, starting in `folder` and showing the files that
+    // match `filter` ("Пуля Zelvara (*.zelvara)"). Empty when the player cancels.
+    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
+                                 const QString &filter) = 0;
+    // The file dialog for saving, proposing `proposedPath`. It asks before replacing a file, and a name
+    // typed without an extension gets `defaultSuffix` ("zelvara"). Empty when the player cancels.
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
+                                 const QString &filter, const QString &defaultSuffix) = 0;
 };
 
 // The real desktop, through Qt.
@@ -43,12 +54,17 @@ public:
     void beep() override;
     void showMessage(QWidget *parent, const QString &text) override;
     void showError(QWidget *parent, const QString &text) override;
+    void setClipboard(QMimeData *data) override;
     void openDocument(const QString &path) override;
     bool fileExists(const QString &path) const override;
     QString programFolder() const override;
     QString settingsFilePath() const override;
     char decimalSeparator() const override;
     int textWidth(const QString &text, const QFont &font) const override;
+    QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
+                         const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath, const QString &filter,
+                         const QString &defaultSuffix) override;
 };
 
 // The separator of a locale's decimal point text; anything other than a comma counts as a point, the

@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/payments_controller.h"
+
+#include "app/breakdown_window.h"
+#include "app/main_window.h"
+#include "app/payments_window.h"
+#include "app/results_summary.h"
+#include "correction/account.h"
+#include "platform/desktop.h"
+
+#include <QAction>
+#include <QDate>
+#include <QDir>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace zelvara::app {
+
+namespace {
+
+QStringList linesOf(const std::vector<std::string> &lines)
+{
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string &line : lines)
+        list << QString::fromStdString(line);
+    return list;
+}
+
+QString nothingShown()
+{
+    return u"Итоги не показаны."_s;
+}
+
+QString today()
+{
+    return QDate::currentDate().toString(u"dd.MM.yyyy"_s);
+}
+
+} // namespace
+
+PaymentsController::PaymentsController(TZelvara &mainWindow, platform::Desktop &desktop, QObject *parent)
+    : QObject(parent), m_mainWindow(mainWindow), m_desktop(desktop),
+      m_paymentsWindow(std::make_unique<PaymentsWindow>(&mainWindow)),
+      m_breakdownWindow(std::make_unique<BreakdownWindow>(&mainWindow))
+{
+    QMenu *menu = mainWindow.poolMenu();
+    // After the sheet-file commands, if any: a separator at the top of a menu is not drawn.
+    menu->addSeparator();
+    auto item = [menu](const QString &name, const QString &text) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(name);
+        return action;
+    };
+    m_payments = item(u"Payments"_s, u"&Кто кому платит…"_s);
+    m_breakdown = item(u"Breakdown"_s, u"&Подробный расчет…"_s);
+    m_copyResults = item(u"CopyResults"_s, u"&Копировать итоги"_s);
+    m_copyResults->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    m_savePicture = item(u"SavePicture"_s, u"Сохранить &картинку…"_s);
+
+    connect(m_payments, &QAction::triggered, this, &PaymentsController::PaymentsClick);
+    connect(m_breakdown, &QAction::triggered, this, &PaymentsController::BreakdownClick);
+    connect(m_copyResults, &QAction::triggered, this, &PaymentsController::CopyResultsClick);
+    connect(m_savePicture, &QAction::triggered, this, &PaymentsController::SavePictureClick);
+    connect(&mainWindow, &TZelvara::shownSettlementChanged, this, &PaymentsController::shownSettlementChanged);
+    shownSettlementChanged();
+}
+
+PaymentsController::~PaymentsController() = default;
+
+std::unique_ptr<correction::Account> PaymentsController::shownAccount() const
+{
+    const auto shown = m_mainWindow.shownSettlement();
+    if (!shown)
+        return nullptr;
+    auto account = std::make_unique<correction::Account>(correction::accountOf(*shown));
+    if (!account->shown)
+        return nullptr;
+    return account;
+}
+
+void PaymentsController::shownSettlementChanged()
+{
+    const bool shown = m_mainWindow.shownSettlement().has_value();
+    for (QAction *action : {m_payments, m_breakdown, m_copyResults, m_savePicture})
+        action->setEnabled(shown);
+    refreshViews();
+}
+
+void PaymentsController::refreshViews()
+{
+    if (!m_paymentsWindow->isVisible() && !m_breakdownWindow->isVisible())
+        return;
+    const std::unique_ptr<correction::Account> account = shownAccount();
+    if (!account) {
+        m_paymentsWindow->showNothing(nothingShown());
+        m_breakdownWindow->showNothing(nothingShown());
+        return;
+    }
+    if (account->payments.available)
+        m_paymentsWindow->showPayments(linesOf(account->pairLines), linesOf(account->transferLines),
+                                       QString::fromStdString(account->paymentsNote));
+    else
+        m_paymentsWindow->showNothing(u"Итоги слишком велики, чтобы разбить их на платежи."_s);
+    m_breakdownWindow->showLines(linesOf(account->breakdown.lines));
+}
+
+void PaymentsController::PaymentsClick()
+{
+    m_paymentsWindow->showBeside();
+    refreshViews();
+}
+
+void PaymentsController::BreakdownClick()
+{
+    m_breakdownWindow->showBeside();
+    refreshViews();
+}
+
+void PaymentsController::CopyResultsClick()
+{
+    const auto shown = m_mainWindow.shownSettlement();
+    const std::unique_ptr<correction::Account> account = shownAccount();
+    if (!shown || !account)
+        return;
+    const ResultsSummary summary = resultsSummary(*account, shown->decimalSeparator, today().toStdString());
+    auto data = std::make_unique<QMimeData>();
+    data->setText(QString::fromStdString(summary.text));
+    data->setHtml(QString::fromStdString(summary.html));
+    m_desktop.setClipboard(data.release());
+}
+
+QImage PaymentsController::sheetPicture(const QString &under) const
+{
+    auto *panel = m_mainWindow.findChild<QWidget *>(u"PanelFor"_s + QString::number(m_mainWindow.selectedPlayers()));
+    if (!panel)
+        return {};
+    const QPixmap sheet = panel->grab();
+    const QSizeF logical = sheet.deviceIndependentSize();
+    constexpr int Margin = 8;
+    const QFontMetrics metrics(panel->font());
+    const int textWidth = static_cast<int>(logical.width()) - 2 * Margin;
+    const QRect textBox = metrics.boundingRect(QRect(0, 0, textWidth, 10000), Qt::TextWordWrap, under);
+    const QSize size(static_cast<int>(logical.width()),
+                     static_cast<int>(logical.height()) + textBox.height() + 2 * Margin);
+
+    const qreal ratio = sheet.devicePixelRatio();
+    QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(panel->palette().color(QPalette::Window));
+    QPainter painter(&image);
+    painter.drawPixmap(0, 0, sheet);
+    painter.setFont(panel->font());
+    painter.setPen(panel->palette().color(QPalette::WindowText));
+    painter.drawText(QRect(Margin, static_cast<int>(logical.height()) + Margin, textWidth, textBox.height()),
+                     Qt::TextWordWrap, under);
+    return image;
+}
+
+void PaymentsController::SavePictureClick()
+{
+    const std::unique_ptr<correction::Account> account = shownAccount();
+    if (!account)
+        return;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString suggested = QDir(folder).filePath(u"Пуля "_s + today() + u".png"_s);
+    const QString path =
+        m_desktop.saveFileName(&m_mainWindow, u"Сохранить картинку"_s, suggested, u"PNG (*.png)"_s, u"png"_s);
+    if (path.isEmpty())
+        return;
+    const QImage picture = sheetPicture(QString::fromStdString(account->optionsLine));
+    if (picture.isNull() || !picture.save(path, "PNG"))
+        m_desktop.showError(&m_mainWindow,
+                            u"Не удалось сохранить картинку в файл "_s + QDir::toNativeSeparators(path) + u'.');
+}
+
+} // namespace zelvara::app

@@ -1,0 +1,72 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Who pays whom on a real desktop: the first worked sheet settled, "Кто кому платит…" opened from the
+"Пуля" menu with the mouse, both views read line by line through the accessibility tree as a screen
+reader reads them, Escape closing the window with the main window still usable, and an open window that
+does not keep the program running once the main window is closed."""
+
+import os
+
+import e2elib as e
+from test_main_window import EXAMPLE_1, EXAMPLE_1_RESULTS
+
+CAPTION = "Кто кому платит"
+PAIRS = ["Запад платит Северу 19,00", "Запад платит Востоку 10,00", "Запад платит Югу 52,00",
+         "Восток платит Северу 25,00", "Север платит Югу 15,00", "Восток платит Югу 34,00"]
+TRANSFERS = ["Запад платит Северу 29,00", "Запад платит Югу 52,00", "Восток платит Югу 49,00"]
+
+
+class PaymentsTest(e.ProgramTestCase):
+    def lines(self, app, view):
+        """The lines of the list a screen reader announces by the view's name."""
+        lists = e.find_all(app, view, e.pyatspi.ROLE_LIST)
+        if len(lists) != 1:
+            return None
+        items = [node for node in e.descendants(lists[0]) if node.getRole() == e.pyatspi.ROLE_LIST_ITEM]
+        return [item.name for item in items]
+
+    def assertLines(self, app, view, expected):
+        try:
+            e.wait_for(f"the lines of '{view}'", lambda: self.lines(app, view) == expected, 5)
+        except e.Timeout:
+            self.assertEqual(self.lines(app, view), expected)
+
+    def test_example1_paymentsReadThroughAccessibilityTree(self):
+        program = self.start(e.private_program_folder(self.binary))
+        main = e.wait_window(e.MAIN_CAPTION, program.pid)
+        app = e.application(program.pid)
+        for name, text in EXAMPLE_1.items():
+            e.fill(e.find(app, name), text)
+        e.click(e.find(app, "Рассчитать"))
+        south = "Итог игрока Юг"
+        e.wait_for("the results", lambda: e.text_of(e.find(app, south)) == EXAMPLE_1_RESULTS[south])
+
+        e.click(e.find(app, "Пуля", e.pyatspi.ROLE_MENU_ITEM))
+        item = e.find(app, "Кто кому платит…", e.pyatspi.ROLE_MENU_ITEM)
+        e.wait_for("the item to be enabled", lambda: e.is_enabled(item))
+        e.click(item)
+        window = e.wait_window(CAPTION, program.pid)
+        self.assertTrue(e.is_dialog_of(window, main), "the window could hide behind the main window")
+        self.assertTrue(e.is_enabled(e.find(app, "Рассчитать")), "the main window must stay usable")
+
+        self.assertLines(app, "По парам", PAIRS)
+        e.screenshot(os.path.join(e.ARTIFACTS, "payments.png"), window)
+        e.click(e.find(app, "Наименьшим числом переводов", e.pyatspi.ROLE_PAGE_TAB))
+        self.assertLines(app, "Наименьшим числом переводов", TRANSFERS)
+
+        e.wait_for("the window to take the keyboard", lambda: e.active_window() == window)
+        e.press("Escape")
+        e.wait_for("the window to go", lambda: window not in e.visible_windows(pid=program.pid))
+        self.assertTrue(e.is_enabled(e.find(app, "Рассчитать")))
+        self.assertTrue(program.running())
+
+        # An open view never keeps the program alive once the main window is closed.
+        e.click(e.find(app, "Пуля", e.pyatspi.ROLE_MENU_ITEM))
+        e.click(e.find(app, "Кто кому платит…", e.pyatspi.ROLE_MENU_ITEM))
+        e.wait_window(CAPTION, program.pid)
+        e.close_by_window_manager(main)
+        self.assertEqual(program.wait_exit(), 0)
+
+
+if __name__ == "__main__":
+    e.main()
