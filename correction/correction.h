@@ -30,9 +30,6 @@ struct CorrectionOutcome
     std::vector<engine::ShownResult> results;
 };
 
-// The sheet with the writes applied.
-engine::SheetTexts applyWrites(engine::SheetTexts sheet, const std::vector<FieldWrite> &writes);
-
 // --- Confirmed correction (four players, heap divided among three) ---
 
 struct Proposal
