@@ -35,9 +35,6 @@ struct CorrectionOutcome
     bool rounded = false;
 };
 
-// The sheet with the writes applied.
-engine::SheetTexts applyWrites(engine::SheetTexts sheet, const std::vector<FieldWrite> &writes);
-
 // --- Confirmed correction (four players, heap divided among three) ---
 
 struct Proposal

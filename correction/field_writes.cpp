@@ -7,14 +7,6 @@
 
 namespace zelvara::correction {
 
-engine::SheetTexts applyWrites(engine::SheetTexts sheet, const std::vector<FieldWrite> &writes)
-{
-    for (const FieldWrite &write : writes) {
-        sheet.text(write.field) = write.text;
-    }
-    return sheet;
-}
-
 namespace detail {
 
 namespace {

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/settings_location.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -22,11 +20,6 @@ bool writableFolder(const QString &folder)
 
 } // namespace
 
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
 QString settingsFilePath(const QString &programFolder, const QProcessEnvironment &environment)
 {
     if (writableFolder(programFolder))
@@ -41,11 +34,6 @@ QString settingsFilePath(const QString &programFolder, const QProcessEnvironment
         configHome = QDir(home).filePath(QStringLiteral(".config"));
     }
     return QDir(configHome).filePath(QStringLiteral("zelvara/") + SettingsFileName);
-}
-
-bool defaultFileExists(const QString &path)
-{
-    return QFileInfo::exists(path);
 }
 
 QString rulesDocumentPath(const QString &programFolder, const std::function<bool(const QString &)> &exists)

@@ -8,19 +8,13 @@
 
 namespace zelvara::platform {
 
-// The folder of the program's executable, never the current directory.
-QString programFolder();
-
 // Where the settings file is read and written: the program folder when the program may write there (a
 // portable copy or a build tree), otherwise $XDG_CONFIG_HOME/zelvara, or ~/.config/zelvara without it.
 QString settingsFilePath(const QString &programFolder,
                          const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 
-bool defaultFileExists(const QString &path);
-
 // The rules document: in the program folder, or for an installed copy in ../share/zelvara beside it.
 // When neither has it, the program folder's path, so that the caller's check reports it missing.
-QString rulesDocumentPath(const QString &programFolder,
-                          const std::function<bool(const QString &)> &exists = defaultFileExists);
+QString rulesDocumentPath(const QString &programFolder, const std::function<bool(const QString &)> &exists);
 
 } // namespace zelvara::platform

@@ -15,14 +15,21 @@ constexpr engine::Extended MinWhistValue = 0.01L;
 constexpr engine::Extended MaxWhistValue = 99999.0L;
 constexpr std::size_t WhistValueFieldLength = 5;
 
+// The options are radio button groups; their keys are the file's own.
+constexpr std::string_view PlayersNumberKey = "PlayersNumber";
+constexpr std::string_view GameTypeKey = "GameType";
+constexpr std::string_view HeapDivisibilityKey = "HeapDivisibility";
+constexpr std::size_t KeyCount = 3 + SheetOrder.size() + NameCount;
+
+// Whist values and names are kept under the names of their fields.
 std::string whistValueKey(std::size_t sheet)
 {
-    return "ValueOfWhistFor" + std::to_string(SheetOrder[sheet]);
+    return engine::fieldName({engine::FieldKind::WhistValue}, SheetOrder[sheet]);
 }
 
 std::string nameKey(const Seat &seat)
 {
-    return "NameOfP" + std::to_string(seat.player) + "For" + std::to_string(seat.players);
+    return engine::fieldName({engine::FieldKind::Name, seat.player}, seat.players);
 }
 
 int readIntegerKey(const KeyLookup &lookup, std::string_view key, int fallback)
@@ -55,9 +62,9 @@ std::string integerText(int value)
 StoredSettings readSettings(const KeyLookup &lookup, char decimalSeparator)
 {
     StoredSettings stored;
-    stored.playersNumber = readIntegerKey(lookup, "PlayersNumber", stored.playersNumber);
-    stored.gameType = readIntegerKey(lookup, "GameType", stored.gameType);
-    stored.heapDivisibility = readIntegerKey(lookup, "HeapDivisibility", stored.heapDivisibility);
+    stored.playersNumber = readIntegerKey(lookup, PlayersNumberKey, stored.playersNumber);
+    stored.gameType = readIntegerKey(lookup, GameTypeKey, stored.gameType);
+    stored.heapDivisibility = readIntegerKey(lookup, HeapDivisibilityKey, stored.heapDivisibility);
     for (std::size_t sheet = 0; sheet < SheetOrder.size(); ++sheet)
         stored.whistValues[sheet] =
             readRealKey(lookup, whistValueKey(sheet), decimalSeparator, stored.whistValues[sheet]);
@@ -153,10 +160,10 @@ StoredSettings collectSettings(const WindowSettings &window, char decimalSeparat
 std::vector<std::pair<std::string, std::string>> settingsEntries(const StoredSettings &stored, char decimalSeparator)
 {
     std::vector<std::pair<std::string, std::string>> entries;
-    entries.reserve(SettingsKeys.size());
-    entries.emplace_back("PlayersNumber", integerText(stored.playersNumber));
-    entries.emplace_back("GameType", integerText(stored.gameType));
-    entries.emplace_back("HeapDivisibility", integerText(stored.heapDivisibility));
+    entries.reserve(KeyCount);
+    entries.emplace_back(PlayersNumberKey, integerText(stored.playersNumber));
+    entries.emplace_back(GameTypeKey, integerText(stored.gameType));
+    entries.emplace_back(HeapDivisibilityKey, integerText(stored.heapDivisibility));
     std::size_t name = 0;
     for (std::size_t sheet = 0; sheet < SheetOrder.size(); ++sheet) {
         entries.emplace_back(whistValueKey(sheet), engine::formatGeneral(stored.whistValues[sheet], decimalSeparator));

@@ -18,7 +18,6 @@
 
 namespace zelvara::app {
 
-inline constexpr std::string_view SettingsFileName = "SETTINGS.INI";
 // The main window's component name.
 inline constexpr std::string_view SettingsSection = "Zelvara";
 
@@ -34,13 +33,6 @@ struct Seat
 };
 inline constexpr std::array<Seat, NameCount> NameSeats = {
     Seat{4, 1}, Seat{4, 2}, Seat{4, 3}, Seat{4, 4}, Seat{3, 1}, Seat{3, 2}, Seat{3, 3}, Seat{2, 1}, Seat{2, 2},
-};
-
-// The fifteen keys in the order they are written.
-inline constexpr std::array<std::string_view, 15> SettingsKeys = {
-    "PlayersNumber", "GameType",     "HeapDivisibility", "ValueOfWhistFor4", "NameOfP1For4",
-    "NameOfP2For4",  "NameOfP3For4", "NameOfP4For4",     "ValueOfWhistFor3", "NameOfP1For3",
-    "NameOfP2For3",  "NameOfP3For3", "ValueOfWhistFor2", "NameOfP1For2",     "NameOfP2For2",
 };
 
 // The values held between reading the file and applying it, and between collecting the window's state
@@ -97,7 +89,8 @@ struct WindowSettings
 // A whist value field that does not read as a number (empty, text, out of range) is kept as 1.
 StoredSettings collectSettings(const WindowSettings &window, char decimalSeparator);
 
-// The key/value pairs to write, in the order of SettingsKeys.
+// The fifteen key/value pairs to write, in the order they are written: the options, then each sheet's
+// whist value and names, for 4, 3 and 2 players. Whist values and names are keyed by their fields' names.
 std::vector<std::pair<std::string, std::string>> settingsEntries(const StoredSettings &stored, char decimalSeparator);
 
 } // namespace zelvara::app

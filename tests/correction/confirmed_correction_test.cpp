@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "correction/correction.h"
+#include "tests/correction/apply_writes.h"
 #include "tests/engine/test_sheets.h"
 
 #include <QTest>
@@ -125,7 +126,7 @@ void ConfirmedCorrectionTest::accept_generatedSheetsSettleWithoutDialog()
             const Proposal proposal = proposeConfirmedCorrection(c.sheet, c.options.gameType, separator);
             QVERIFY2(!proposal.line1.empty(), where);
             const CorrectionOutcome ok = acceptConfirmedCorrection(c.sheet, c.options.gameType, proposal, separator);
-            const SheetTexts after = applyWrites(c.sheet, ok.writes);
+            const SheetTexts after = zelvara::testing::applyWrites(c.sheet, ok.writes);
             const SettlementOutcome again = settle(after, c.options, separator);
             const auto *results = std::get_if<Results>(&again);
             QVERIFY2(results, where);

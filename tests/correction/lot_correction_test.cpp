@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "correction/correction.h"
+#include "tests/correction/apply_writes.h"
 #include "tests/engine/test_sheets.h"
 
 #include <QTest>
@@ -101,7 +102,7 @@ void LotCorrectionTest::accept_generatedSheetsSettleToTheSameTexts()
                 ++corrected;
                 const auto where = qPrintable(QStringLiteral("sheet %1 drawn %2").arg(round).arg(drawn));
                 const CorrectionOutcome ok = acceptLotCorrection(c.sheet, c.options.gameType, drawn, separator);
-                const SheetTexts after = applyWrites(c.sheet, ok.writes);
+                const SheetTexts after = zelvara::testing::applyWrites(c.sheet, ok.writes);
                 const SettlementOutcome again = settle(after, c.options, separator);
                 const auto *results = std::get_if<Results>(&again);
                 QVERIFY2(results, where);

@@ -12,6 +12,7 @@
 #include "engine/settlement.h"
 #include "engine/sheet.h"
 #include "engine/validation.h"
+#include "tests/correction/apply_writes.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <array>
@@ -254,7 +255,7 @@ void checkAnswer(const correction::CorrectionOutcome &outcome, const FuzzSheet &
 void checkCorrectedSheetSettles(const correction::CorrectionOutcome &outcome, const FuzzSheet &sheet)
 {
     check(!outcome.writes.empty(), "a correction writes into the sheet");
-    const auto corrected = correction::applyWrites(sheet.texts, outcome.writes);
+    const auto corrected = zelvara::testing::applyWrites(sheet.texts, outcome.writes);
     for (const auto &write : outcome.writes) {
         check(engine::readInteger(write.text).has_value(), "a written field holds a plain integer", write.text);
     }
@@ -338,7 +339,7 @@ void answerLotDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::SheetV
         checkCorrectedSheetSettles(outcome, sheet);
         // "OK" shows what "Рассчитать" then shows for the corrected sheet.
         const auto again =
-            engine::settle(correction::applyWrites(sheet.texts, outcome.writes), sheet.options, sheet.separator);
+            engine::settle(zelvara::testing::applyWrites(sheet.texts, outcome.writes), sheet.options, sheet.separator);
         if (const auto *results = std::get_if<engine::Results>(&again)) {
             const auto shown = engine::showResults(*results, sheet.separator);
             for (std::size_t i = 0; i < shown.size(); ++i) {

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The fuzz build on its own: the plain libraries of the repository (no windows, no Qt), every object
-# instrumented for libFuzzer's coverage and built with address and undefined-behaviour sanitizers.
+# The fuzz build on its own: the plain libraries of the repository and the system layer (no windows),
+# every object instrumented for libFuzzer's coverage and built with address and undefined-behaviour
+# sanitizers. Qt itself is not instrumented.
 get_filename_component(zelvara_root ${CMAKE_CURRENT_SOURCE_DIR}/../.. ABSOLUTE)
 
 set(CMAKE_CXX_STANDARD 20)
@@ -26,8 +27,11 @@ target_compile_options(zelvara_strict_warnings INTERFACE -Wconversion -Wsign-con
 add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_link_options(-fsanitize=address,undefined)
 
-foreach(dir engine correction sheetfile settings cli)
-    if(EXISTS ${zelvara_root}/${dir}/CMakeLists.txt)
-        add_subdirectory(${zelvara_root}/${dir} ${CMAKE_BINARY_DIR}/${dir})
-    endif()
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets)
+qt_standard_project_setup()
+add_compile_definitions(QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_USE_QSTRINGBUILDER
+                        QT_DISABLE_DEPRECATED_BEFORE=0x060400)
+
+foreach(dir engine correction sheetfile settings platform cli)
+    add_subdirectory(${zelvara_root}/${dir} ${CMAKE_BINARY_DIR}/${dir})
 endforeach()
