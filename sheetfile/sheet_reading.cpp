@@ -2,6 +2,7 @@
 // Reading a sheet file: anything the window could not have written, or that can be read two ways, is
 // refused with one line saying what is wrong, in the order a reader meets it (bytes, JSON, the whole
 // object, then each key).
+#include "engine/utf8.h"
 #include "sheetfile/sheet_file.h"
 
 #include <cstddef>
@@ -58,49 +59,6 @@ std::string inQuotes(std::string_view text)
     return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-// The offset of the first byte that breaks UTF-8 (overlong forms, surrogates and code points beyond
-// U+10FFFF included), or nothing when the text is sound.
-std::optional<std::size_t> firstInvalidUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return i;
-        }
-        if (text.size() - i < length) {
-            return i;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            const unsigned char min = k == 1 ? low : 0x80;
-            const unsigned char max = k == 1 ? high : 0xBF;
-            if (next < min || next > max) {
-                return i;
-            }
-        }
-        i += length;
-    }
-    return std::nullopt;
-}
-
 // nlohmann keeps the last of two equal keys without a word; a sheet that gives a field twice is
 // ambiguous, so the parser reports the first repeated key instead.
 Json parseStrict(std::string_view input)
@@ -144,7 +102,7 @@ Json parseStrict(std::string_view input)
         for (const char c : reason) {
             line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
         }
-        while (const auto broken = firstInvalidUtf8(line)) {
+        while (const auto broken = engine::firstInvalidUtf8(line)) {
             line.erase(*broken, 1);
         }
         // The quote may be a string of any length (a whole line of a batch): a few hundred bytes say enough.
@@ -353,7 +311,7 @@ std::optional<std::string> readText(const Json &sheet, const std::string &key, s
 
 SheetDocument readDocument(std::string_view input)
 {
-    if (const auto bad = firstInvalidUtf8(input)) {
+    if (const auto bad = engine::firstInvalidUtf8(input)) {
         refuse(ReadErrorKind::NotUtf8, "the input is not valid UTF-8 (byte " + std::to_string(*bad) + ")");
     }
     const Json sheet = parseStrict(input);
