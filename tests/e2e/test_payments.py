@@ -32,7 +32,7 @@ class PaymentsTest(e.ProgramTestCase):
             self.assertEqual(self.lines(app, view), expected)
 
     def test_example1_paymentsReadThroughAccessibilityTree(self):
-        program = self.start(e.private_program_folder(self.binary))
+        program = self.start(e.private_program_folder(self.binary, e.SEAT_NAMES))
         main = e.wait_window(e.MAIN_CAPTION, program.pid)
         app = e.application(program.pid)
         for name, text in EXAMPLE_1.items():
