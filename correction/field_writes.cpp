@@ -5,9 +5,7 @@
 
 #include <charconv>
 
-namespace zelvara::correction {
-
-namespace detail {
+namespace zelvara::correction::detail {
 
 namespace {
 
@@ -81,6 +79,4 @@ std::vector<engine::ShownResult> showRounded(const engine::Results &results, boo
     return shown;
 }
 
-} // namespace detail
-
-} // namespace zelvara::correction
+} // namespace zelvara::correction::detail

@@ -11,10 +11,12 @@ namespace zelvara::engine {
 std::optional<std::size_t> firstInvalidUtf8(std::string_view text)
 {
     const iconv_t decoder = ::iconv_open("UTF-32LE", "UTF-8");
-    if (decoder == reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)))
+    if (decoder ==
+        reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1))) // NOLINT: iconv_open's documented failure value
         return 0; // glibc always knows UTF-8; without it nothing can be vouched for
     // iconv reads through a non-const pointer but never writes the input.
-    char *in = const_cast<char *>(text.data());
+    char *in = const_cast<char *>( // NOLINT(cppcoreguidelines-pro-type-const-cast): iconv takes char **
+        text.data());
     std::size_t inLeft = text.size();
     std::array<char, 1024> decoded{};
     std::optional<std::size_t> bad;

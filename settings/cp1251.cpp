@@ -21,11 +21,13 @@ constexpr std::size_t MaxUtf8PerByte = 3;
 std::string cp1251ToUtf8(std::string_view bytes)
 {
     const iconv_t decoder = ::iconv_open("UTF-8", "CP1251");
-    if (decoder == reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)))
+    if (decoder ==
+        reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1))) // NOLINT: iconv_open's documented failure value
         return {};
     std::string out(bytes.size() * MaxUtf8PerByte, '\0');
     // iconv reads through a non-const pointer but never writes the input.
-    char *in = const_cast<char *>(bytes.data());
+    char *in = const_cast<char *>( // NOLINT(cppcoreguidelines-pro-type-const-cast): iconv takes char **
+        bytes.data());
     std::size_t inLeft = bytes.size();
     char *next = out.data();
     std::size_t outLeft = out.size();
