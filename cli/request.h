@@ -1,38 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// zelvara-settle: a JSON sheet in, the engine, a table or JSON out. This file turns the JSON text into
-// the engine's input values and refuses anything it cannot read unambiguously; the folder depends on
-// the engine, the correction rules and nlohmann_json, never on Qt.
+// zelvara-settle: a JSON sheet in, the engine, a table or JSON out. Its input is a sheet file as the
+// window saves it (sheetfile/); this file only hands the reader's refusal on as one line for the user.
+// The folder depends on the engine, the correction rules, the sheet file and nlohmann_json, never on Qt.
 
-#include "engine/sheet.h"
+#include "sheetfile/sheet_file.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 
 namespace zelvara::cli {
 
-enum class Button { OK, Cancel };
-
-// The button pressed in the correction dialog, should one open.
-struct Answer
-{
-    Button button = Button::OK;
-    // The drawn player for the correction by lot. Player 1 when the answer names none: the dialog
-    // checks that player on opening.
-    int player = 1;
-};
-
-struct Request
-{
-    engine::SheetTexts sheet;
-    engine::Options options;
-    // Nothing when the sheet leaves it to the user's locale.
-    std::optional<char> decimalSeparator;
-    std::optional<Answer> answer;
-};
+using Button = sheetfile::Button;
+using Answer = sheetfile::Answer;
+// A sheet with its options and, for a correction dialog that may open, the button to press.
+using Request = sheetfile::SheetDocument;
 
 // What is wrong with the input, as one line for the user.
 struct InputError

@@ -26,7 +26,7 @@ target_compile_options(zelvara_strict_warnings INTERFACE -Wconversion -Wsign-con
 add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_link_options(-fsanitize=address,undefined)
 
-foreach(dir engine correction app cli)
+foreach(dir engine correction sheetfile app cli)
     if(EXISTS ${zelvara_root}/${dir}/CMakeLists.txt)
         add_subdirectory(${zelvara_root}/${dir} ${CMAKE_BINARY_DIR}/${dir})
     endif()

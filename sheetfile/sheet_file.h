@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The sheet file: one pool sheet as UTF-8 JSON, the same text for the window's "Open" and "Save" and for
+// zelvara-settle. This folder reads and writes that text and nothing else: it depends on the engine and
+// nlohmann_json, never on Qt, the clock, the locale or the file system; callers hand in the bytes, the
+// time of saving and the user's decimal separator.
+
+#include "engine/sheet.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace zelvara::sheetfile {
+
+// What a file says it is: "format" and "version" at the top of every file the program writes. Files
+// that leave both out (hand-written zelvara-settle input) are read as version 1.
+inline constexpr std::string_view FormatName = "zelvara-sheet";
+inline constexpr int FormatVersion = 1;
+inline constexpr std::string_view FileExtension = ".zelvara";
+inline constexpr std::string_view MimeType = "application/x-zelvara-sheet";
+
+enum class Button { OK, Cancel };
+
+// The button to press should a correction dialog open when the sheet is settled; zelvara-settle uses it,
+// the window ignores it.
+struct Answer
+{
+    Button button = Button::OK;
+    // The drawn player for the correction by lot. Player 1 when the answer names none: the dialog
+    // checks that player on opening.
+    int player = 1;
+
+    friend bool operator==(const Answer &, const Answer &) = default;
+};
+
+// One sheet as a file holds it.
+struct SheetDocument
+{
+    // Every field text of the sheet of sheet.players players, exactly as typed. Fields a file leaves out
+    // hold what the window shows before anything is typed (engine::SheetTexts::withDesignTexts).
+    engine::SheetTexts sheet;
+    engine::Options options;
+    // The separator the whist value was typed with; nothing leaves it to the reader's locale.
+    std::optional<char> decimalSeparator;
+    // When the sheet was saved, ISO 8601 local time ("2026-12-08T14:30:00+03:00"), as the caller gave it.
+    std::optional<std::string> saved;
+    // The players' own remark, free text.
+    std::optional<std::string> note;
+    std::optional<Answer> answer;
+};
+
+// Equal when every field text of the sheet, the options and every optional entry agree.
+bool operator==(const SheetDocument &a, const SheetDocument &b);
+
+// What is wrong with a text that is not a readable sheet, from the outside in.
+enum class ReadErrorKind {
+    NotUtf8,         // bytes that are not UTF-8
+    NotJson,         // not JSON at all
+    RepeatedKey,     // an object names the same key twice
+    NotSheet,        // JSON, but not one sheet: not an object, or "format" names something else
+    NewerVersion,    // "version" above FormatVersion: written by a later program
+    UnknownKey,      // a key this version does not know
+    MissingKey,      // "players", "gameType" or "heapDivisibility" left out, or an answer without a button
+    BadValue,        // a value of the wrong type or outside its choices
+    UnknownField,    // a field name that belongs to no sheet
+    ResultField,     // a result field: the settlement writes those
+    OtherSheetField, // a field of the sheet of another player count
+};
+
+struct ReadError
+{
+    ReadErrorKind kind = ReadErrorKind::NotSheet;
+    // One line in English for zelvara-settle ("unknown field \"HeapOfP5For4\"").
+    std::string detail;
+    // The key or field name concerned, or the version written; empty when the kind says it all.
+    std::string subject;
+    // For OtherSheetField: the player count the field belongs to and the one the file gives.
+    int fieldPlayers = 0;
+    int sheetPlayers = 0;
+};
+
+using ReadResult = std::variant<SheetDocument, ReadError>;
+
+// Reads a sheet from the bytes of a file or of standard input.
+ReadResult readSheet(std::string_view bytes);
+
+// The text of a sheet file: pretty-printed UTF-8 JSON ending in a newline, with "format", "version",
+// "saved" and "note" when present, the options, "decimalSeparator" when present, every field of the
+// sheet (names and whist value included, results never) and "answer" when present. readSheet gives
+// the same document back.
+std::string writeSheet(const SheetDocument &document);
+
+// The whist value as typed with `from` as decimal separator, rewritten for `to`: the two separators
+// trade places, so a text valid under one is valid under the other and a malformed one stays malformed.
+std::string convertDecimalSeparator(std::string_view text, char from, char to);
+
+// The document as it reads under the user's separator: a whist value written with the other separator
+// is converted and decimalSeparator becomes the user's. A document that names no separator was written
+// for the reader's locale and only gets it named.
+SheetDocument withDecimalSeparator(SheetDocument document, char userSeparator);
+
+// One Russian sentence for the player naming the file (as the caller wants it shown, usually its file
+// name) and what is wrong: "Файл «пуля.zelvara» не является пулей Zelvara."
+std::string russianMessage(const ReadError &error, std::string_view fileName);
+// The file cannot be read at all (missing, a folder, no permission).
+std::string russianUnreadableMessage(std::string_view fileName);
+// The sheet cannot be written to the file; an earlier file of that name is left as it was.
+std::string russianUnwritableMessage(std::string_view fileName);
+
+} // namespace zelvara::sheetfile
