@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLocale>
@@ -87,6 +88,27 @@ char SystemDesktop::decimalSeparator() const
 int SystemDesktop::textWidth(const QString &text, const QFont &font) const
 {
     return QFontMetrics(font).horizontalAdvance(text);
+}
+
+QString SystemDesktop::openFileName(QWidget *parent, const QString &caption, const QString &folder,
+                                    const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString SystemDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
+                                    const QString &filter, const QString &defaultSuffix)
+{
+    // The static function adds no extension to a typed name, and its question about replacing a file
+    // would then be asked about the wrong name: a dialog of our own adds the extension first.
+    QFileDialog dialog(parent, caption, proposedPath, filter);
+    dialog.setObjectName(u"SaveFileDialog"_s);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace zelvara::platform

@@ -34,6 +34,14 @@ public:
     virtual char decimalSeparator() const = 0;
     // The width in pixels of `text` drawn in `font`.
     virtual int textWidth(const QString &text, const QFont &font) const = 0;
+    // The file dialog for choosing one existing file, starting in `folder` and showing the files that
+    // match `filter` ("Пуля Zelvara (*.zelvara)"). Empty when the player cancels.
+    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
+                                 const QString &filter) = 0;
+    // The file dialog for saving, proposing `proposedPath`. It asks before replacing a file, and a name
+    // typed without an extension gets `defaultSuffix` ("zelvara"). Empty when the player cancels.
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
+                                 const QString &filter, const QString &defaultSuffix) = 0;
 };
 
 // The real desktop, through Qt.
@@ -49,6 +57,10 @@ public:
     QString settingsFilePath() const override;
     char decimalSeparator() const override;
     int textWidth(const QString &text, const QFont &font) const override;
+    QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
+                         const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath, const QString &filter,
+                         const QString &defaultSuffix) override;
 };
 
 // The separator of a locale's decimal point text; anything other than a comma counts as a point, the

@@ -30,6 +30,10 @@ public:
     QString settingsFilePath() const override { return settingsFile; }
     char decimalSeparator() const override { return separator; }
     int textWidth(const QString &text, const QFont &font) const override;
+    QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
+                         const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath, const QString &filter,
+                         const QString &defaultSuffix) override;
 
     void clear()
     {
@@ -37,13 +41,26 @@ public:
         messages.clear();
         opened.clear();
         events.clear();
+        fileDialogs.clear();
+        fileAnswers.clear();
     }
 
     int beeps = 0;
     QStringList messages;
     QStringList opened;
-    // What happened, in order: "beep", "box", "open".
+    // What happened, in order: "beep", "box", "open", "file dialog".
     QStringList events;
+    // One file dialog as it was asked for: the caption, where it starts (a folder, or the proposed path
+    // when saving) and the filter.
+    struct FileDialog
+    {
+        QString caption;
+        QString start;
+        QString filter;
+    };
+    QList<FileDialog> fileDialogs;
+    // What the next file dialogs answer, first to last; with none left a dialog is cancelled.
+    QStringList fileAnswers;
     QSet<QString> existing;
     QString folder = QStringLiteral("/opt/zelvara");
     // No settings file unless a test hands one in, so no test reads or writes the player's own.
