@@ -5,6 +5,7 @@
 #include "app/about_window.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
+#include "app/sheet_file_controller.h"
 #include "correction/choice_of_player_dialog.h"
 #include "correction/confirm_of_change_dialog.h"
 #include "platform/desktop.h"
@@ -44,7 +45,16 @@ int main(int argc, char *argv[])
     zelvara::correction::TChoiceOfPlayer choiceOfPlayer;
     zelvara::correction::TConfirmOfChange confirmOfChange;
     zelvara::app::CorrectionController corrections(mainWindow, choiceOfPlayer, confirmOfChange, desktop);
+    // Sheet files: the first commands of the "&Пуля" menu, a file dropped on the window, a file named on
+    // the command line. None replaces a sheet whose correction dialog waits for an answer.
+    zelvara::app::SheetFileController sheetFiles(mainWindow, desktop, {&choiceOfPlayer, &confirmOfChange});
     mainWindow.show();
+    // Opened once the loop runs, so that the sheet, or the message about the file, comes in a window that
+    // is already on the screen with its settings applied.
+    if (const QString file = zelvara::app::sheetFileArgument(QCoreApplication::arguments()); !file.isEmpty()) {
+        QMetaObject::invokeMethod(
+            &sheetFiles, [&sheetFiles, file] { sheetFiles.openSheetFile(file); }, Qt::QueuedConnection);
+    }
 
     // A termination signal ends the run like "Выход", so the settings are still written.
     zelvara::platform::TerminationSignals terminationSignals;
