@@ -168,10 +168,13 @@ bool SheetFileController::saveSheetFile(const QString &path)
     const std::string text = sheetfile::writeSheet(document);
 
     // The new text goes to a file beside the old one and takes its name only when it is complete, so an
-    // interrupted save leaves the old file or the new one, never a mix.
+    // interrupted save leaves the old file or the new one, never a mix. The text is flushed here: Qt's own
+    // commit overlooks a failed flush (a full disk, a size limit) and would put a cut file in place.
     QSaveFile file(path);
     const auto size = static_cast<qint64>(text.size());
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), size) != size || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), size) != size || !file.flush() ||
+        file.error() != QFileDevice::NoError || !file.commit()) {
+        file.cancelWriting();
         m_desktop.beep();
         m_desktop.showError(&m_mainWindow,
                             QString::fromStdString(sheetfile::russianUnwritableMessage(shownPath(path))));
