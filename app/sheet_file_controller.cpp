@@ -187,7 +187,9 @@ QString SheetFileController::dialogFolder() const
 {
     if (!m_lastFolder.isEmpty())
         return m_lastFolder;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // A missing documents folder would leave the dialog in whatever folder the program was started from.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void SheetFileController::OpenSheetClick()

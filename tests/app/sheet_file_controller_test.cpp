@@ -23,7 +23,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -317,24 +316,35 @@ void SheetFileControllerTest::fileOfOtherLocale_opensAndSettlesTheSame()
 
 void SheetFileControllerTest::fileDialogs_startInLastFolderUsed()
 {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString today = QDate::currentDate().toString(u"yyyy-MM-dd"_s);
+    // The desktop names the player's documents folder; the home folder serves while it does not exist.
+    const QString documents = path(u"Документы"_s);
+    QVERIFY(QDir(m_folder->path()).mkdir(u"config"_s));
+    writeFile(path(u"config/user-dirs.dirs"_s), "XDG_DOCUMENTS_DIR=\"" + QFile::encodeName(documents) + "\"\n");
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(u"config"_s)));
+    const QString today = u"Пуля "_s + QDate::currentDate().toString(u"yyyy-MM-dd"_s) + u".zelvara"_s;
+
     QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(QDir(m_folder->path()).mkdir(u"Документы"_s));
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
-    QDir(m_folder->path()).mkdir(u"games"_s);
+    QVERIFY(QDir(m_folder->path()).mkdir(u"games"_s));
     QVERIFY(save(path(u"games/first.zelvara"_s)));
     QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    if (configHome.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", configHome);
 
     QStringList starts;
     for (const auto &dialog : m_desktop.fileDialogs)
         starts << dialog.caption + u": "_s + dialog.start;
     QCOMPARE(starts, (QStringList{
-                         u"Открыть пулю: "_s + documents,
-                         u"Сохранить пулю: "_s + QDir(documents).filePath(u"Пуля "_s + today + u".zelvara"_s),
-                         u"Сохранить пулю: "_s + QDir(documents).filePath(u"Пуля "_s + today + u".zelvara"_s),
+                         u"Открыть пулю: "_s + QDir::homePath(),
+                         u"Сохранить пулю: "_s + documents + u'/' + today,
+                         u"Сохранить пулю: "_s + documents + u'/' + today,
                          u"Открыть пулю: "_s + path(u"games"_s),
-                         u"Сохранить пулю: "_s + path(u"games/Пуля "_s + today + u".zelvara"_s),
+                         u"Сохранить пулю: "_s + path(u"games/"_s + today),
                      }));
 }
 
