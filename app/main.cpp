@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up: one copy per user and display, the application title, the windows created once in order,
-// the event loop.
+// Start-up: the command line, one copy per user and display, the application title, the windows created
+// once in order, the event loop.
 
 #include "app/about_window.h"
+#include "app/command_line.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
 #include "app/sheet_file_controller.h"
@@ -14,17 +15,60 @@
 #include "platform/toolkit_translation.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+void print(std::FILE *stream, const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    // The command line and the handover to a running copy come before anything of the toolkit is set
+    // up, so that --help, --version and a later start end as quickly as a program can.
+    const zelvara::app::CommandLine commandLine =
+        zelvara::app::parseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    switch (commandLine.action) {
+    case zelvara::app::CommandLine::Action::Help:
+        print(stdout, zelvara::app::helpText());
+        return 0;
+    case zelvara::app::CommandLine::Action::Version:
+        print(stdout, zelvara::app::versionText());
+        return 0;
+    case zelvara::app::CommandLine::Action::UsageError:
+        print(stderr, "zelvara: " + commandLine.problem + "\nUsage: zelvara [FILE]   (zelvara --help tells more)\n");
+        return 2;
+    case zelvara::app::CommandLine::Action::Run:
+        break;
+    }
+    const std::string file = zelvara::app::absoluteFilePath(commandLine.file);
+
+    // A running copy comes forward (opening the file) and this one ends before it creates a window or
+    // reads a setting. Without a safe place for the channel the program runs on its own.
+    std::string channelProblem;
+    zelvara::platform::SingleCopy singleCopy(zelvara::platform::defaultSocketPath(&channelProblem));
+    if (!channelProblem.empty())
+        print(stderr, "zelvara: no single-copy channel: " + channelProblem + "\n");
+    if (singleCopy.claim(file) == zelvara::platform::SingleCopy::Claim::HandedOver)
+        return 0;
+
+    // The toolkit sees no arguments: the command line is settled above, and a file name must not be
+    // taken for one of its options.
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     // Screen readers find the program by this name; the window captions stay as they are written.
     QApplication::setApplicationName(zelvara::platform::applicationTitle());
-
-    // A running copy comes forward and this one ends before it creates a window or reads a setting.
-    zelvara::platform::SingleCopy singleCopy(zelvara::platform::SingleCopy::defaultServerName());
-    if (singleCopy.claim() == zelvara::platform::SingleCopy::Claim::HandedOver)
-        return 0;
 
     // The toolkit's own texts (a text field's context menu) in Russian, as the rest of the program.
     zelvara::platform::installToolkitTranslation(app);
@@ -45,15 +89,20 @@ int main(int argc, char *argv[])
     zelvara::correction::TChoiceOfPlayer choiceOfPlayer;
     zelvara::correction::TConfirmOfChange confirmOfChange;
     zelvara::app::CorrectionController corrections(mainWindow, choiceOfPlayer, confirmOfChange, desktop);
-    // Sheet files: the first commands of the "&Пуля" menu, a file dropped on the window, a file named on
-    // the command line. None replaces a sheet whose correction dialog waits for an answer.
+    // Sheet files: the first commands of the "&Пуля" menu, a file dropped on the window, a file from the
+    // desktop. None replaces a sheet whose correction dialog waits for an answer.
     zelvara::app::SheetFileController sheetFiles(mainWindow, desktop, {&choiceOfPlayer, &confirmOfChange});
     mainWindow.show();
-    // Opened once the loop runs, so that the sheet, or the message about the file, comes in a window that
-    // is already on the screen with its settings applied.
-    if (const QString file = zelvara::app::sheetFileArgument(QCoreApplication::arguments()); !file.isEmpty()) {
-        QMetaObject::invokeMethod(
-            &sheetFiles, [&sheetFiles, file] { sheetFiles.openSheetFile(file); }, Qt::QueuedConnection);
+    // Every sheet file the program is asked to open arrives through the controller: one that came with
+    // this start once the loop runs (so that the sheet, or the message about the file, comes in a window
+    // already on the screen with its settings applied), one handed over by a later start when it comes.
+    // A path is only ever opened as a file.
+    QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::openRequested, &sheetFiles,
+                     &zelvara::app::SheetFileController::openHandedFile);
+    singleCopy.answer();
+    if (!file.empty()) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(file));
+        QTimer::singleShot(0, &sheetFiles, [&sheetFiles, path] { sheetFiles.openSheetFile(path); });
     }
 
     // A termination signal ends the run like "Выход", so the settings are still written.

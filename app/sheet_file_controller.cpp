@@ -249,15 +249,4 @@ bool SheetFileController::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-QString sheetFileArgument(const QStringList &arguments)
-{
-    if (arguments.size() < 2 || arguments.at(1).isEmpty())
-        return {};
-    QString path = arguments.at(1);
-    // A file manager may hand over a URL rather than a path.
-    if (path.startsWith(u"file:"_s))
-        path = QUrl(path).toLocalFile();
-    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
-}
-
 } // namespace zelvara::app

@@ -85,8 +85,4 @@ private:
     std::array<OpenedNote, 3> m_notes;
 };
 
-// The sheet file a start names on its command line (made absolute against the folder it was started
-// in), or nothing when it names none.
-QString sheetFileArgument(const QStringList &arguments);
-
 } // namespace zelvara::app

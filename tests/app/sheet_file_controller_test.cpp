@@ -108,7 +108,6 @@ private slots:
     void drop_opensOnlyOneLocalSheetFile_data();
     void drop_opensOnlyOneLocalSheetFile();
     void handedFile_refusedWhileCorrectionDialogOpen();
-    void commandLine_namesFileAbsolutely();
     void savedFile_settlesInCliAsInWindow_data();
     void savedFile_settlesInCliAsInWindow();
 
@@ -552,16 +551,6 @@ void SheetFileControllerTest::handedFile_refusedWhileCorrectionDialogOpen()
     QCOMPARE(m_desktop.messages, QStringList());
     QCOMPARE(m_window->selectedPlayers(), 3);
     QCOMPARE(fieldsOf(m_window->sheetTexts(3)), fieldsOf(example3(',')));
-}
-
-void SheetFileControllerTest::commandLine_namesFileAbsolutely()
-{
-    using zelvara::app::sheetFileArgument;
-    QCOMPARE(sheetFileArgument({u"zelvara"_s}), QString());
-    QCOMPARE(sheetFileArgument({u"zelvara"_s, u""_s}), QString());
-    QCOMPARE(sheetFileArgument({u"zelvara"_s, u"Пуля.zelvara"_s}), QDir::current().absoluteFilePath(u"Пуля.zelvara"_s));
-    QCOMPARE(sheetFileArgument({u"zelvara"_s, u"/home/a/../b/x.zelvara"_s}), u"/home/b/x.zelvara"_s);
-    QCOMPARE(sheetFileArgument({u"zelvara"_s, u"file:///tmp/%D0%9F.zelvara"_s}), u"/tmp/П.zelvara"_s);
 }
 
 void SheetFileControllerTest::savedFile_settlesInCliAsInWindow_data()

@@ -5,6 +5,7 @@ race each other end with one window; a copy that died without cleaning up does n
 
 import os
 import signal
+import subprocess
 
 import e2elib as e
 
@@ -37,6 +38,18 @@ class SingleCopyTest(e.ProgramTestCase):
         self.assertEqual(e.text_of(heap), "17", "the first copy's sheet changed")
         self.assertFalse(os.path.exists(os.path.join(self.folder, "SETTINGS.INI")),
                          "a handing-over copy must not write the settings")
+        self.assertTrue(first.running())
+
+    def test_secondStartWithFile_bringsCopyBackAndEnds(self):
+        first, wid = self.first_copy()
+        e.minimise(wid)
+        # The file need not exist: the running copy is the one to open it and to report what is wrong.
+        second = subprocess.run([self.binary_copy, "пуля.zelvara"], cwd=self.folder, capture_output=True,
+                                timeout=20, check=False)
+        self.assertEqual(second.returncode, 0, second.stderr)
+        e.wait_for("the first copy to be back and active",
+                   lambda: e.is_normal(wid) and e.active_window() == wid)
+        self.assertEqual(self.main_windows(), [wid])
         self.assertTrue(first.running())
 
     def test_simultaneousStarts_endWithOneWindow(self):

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Claims the single-copy socket named on the command line, as a program start would, and prints
-// "first", "handed-over" or "failed". A first copy then stays, printing "shown" for each later start
-// that asks it to come forward, until it is killed or a minute has passed.
+// Claims the single-copy socket at the path named on the command line ("-": the default place), as a
+// program start would, handing over the optional FILE, and prints "first", "handed-over" or "failed".
+// A first copy then stays, printing "shown" for each later start that asks it to come forward and
+// "open <path>" for each file handed over, until it is killed or a minute has passed.
 
 #include "platform/single_copy.h"
 
@@ -9,19 +10,22 @@
 #include <QTextStream>
 #include <QTimer>
 
-using namespace Qt::StringLiterals;
+#include <string>
+
 using zelvara::platform::SingleCopy;
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2)
+    if (argc < 2 || argc > 3)
         return 2;
+    // Claimed before the application object exists, as the program does.
+    const std::string path = std::string(argv[1]) == "-" ? zelvara::platform::defaultSocketPath() : argv[1];
+    SingleCopy copy(path);
+    const SingleCopy::Claim claim = copy.claim(argc == 3 ? argv[2] : "");
 
+    QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    SingleCopy copy(args.at(1));
-    switch (copy.claim()) {
+    switch (claim) {
     case SingleCopy::Claim::HandedOver:
         out << "handed-over\n";
         return 0;
@@ -37,6 +41,11 @@ int main(int argc, char *argv[])
         out << "shown\n";
         out.flush();
     });
+    QObject::connect(&copy, &SingleCopy::openRequested, &app, [&out](const QString &file) {
+        out << "open " << file << "\n";
+        out.flush();
+    });
+    copy.answer();
     QTimer::singleShot(60000, &app, &QCoreApplication::quit);
     return QCoreApplication::exec();
 }

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the program is asked to do on its command line: run (optionally opening one sheet file), or
+// print its help or version and end. Plain C++: it is settled before anything of the toolkit loads.
+
+#include <string>
+#include <vector>
+
+namespace zelvara::app {
+
+struct CommandLine
+{
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::Run;
+    std::string file;    // the sheet file to open, as given; empty when none
+    std::string problem; // what is wrong, for UsageError
+};
+
+// The arguments after the program name.
+CommandLine parseCommandLine(const std::vector<std::string> &arguments);
+
+std::string helpText();
+// "zelvara 1.06\n", from the project's version.
+std::string versionText();
+
+// `file` made absolute against the working folder, so that a running copy elsewhere finds the same
+// file. Nothing is resolved or checked: the file is opened, and its faults reported, later.
+std::string absoluteFilePath(const std::string &file);
+
+} // namespace zelvara::app
