@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Sheet files on a real desktop: a sheet saved through the toolkit's own file dialog from the "Пуля"
-menu, the saved file named on the command line of a fresh start, and a file that cannot be read named
-there instead."""
+menu, the saved file named on the command line of a fresh start, a file that cannot be read named there
+instead, and files handed to the running copy by a later start: opened, or refused while a correction
+dialog waits for its answer."""
 
 import datetime
 import json
 import os
+import subprocess
 
 import e2elib as e
 
@@ -18,11 +20,29 @@ def choose_from_menu(app, menu, item):
     e.click(e.find(app, item, e.pyatspi.ROLE_MENU_ITEM))
 
 
+def write_sheet(name, sheet):
+    path = os.path.join(os.environ["ZELVARA_E2E_TMP"], name)
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump(sheet, f, ensure_ascii=False)
+    return path
+
+
+TWO_PLAYERS = {"format": "zelvara-sheet", "version": 1, "players": 2, "gameType": "Sochi",
+               "heapDivisibility": "Nondivisible", "fields": {"HeapOfP1For2": "6", "NameOfP2For2": "Боря"}}
+
+
 class SheetFilesTest(e.ProgramTestCase):
     def start_copy(self, args=()):
-        program = self.start(e.private_program_folder(self.binary), args=args)
+        self.binary_copy = e.private_program_folder(self.binary)
+        program = self.start(self.binary_copy, args=args)
         wid = e.wait_window(e.MAIN_CAPTION, program.pid)
         return program, wid, e.application(program.pid)
+
+    def hand_over(self, path):
+        """A later start with a file: it hands the file to the running copy and ends."""
+        later = subprocess.run([self.binary_copy, path], cwd=os.environ["ZELVARA_E2E_TMP"], capture_output=True,
+                               timeout=20, check=False)
+        self.assertEqual(later.returncode, 0, later.stderr)
 
     def test_savedThroughFileDialog_opensOnFreshStart(self):
         program, wid, app = self.start_copy()
@@ -79,6 +99,39 @@ class SheetFilesTest(e.ProgramTestCase):
         e.wait_for("the message box to go", lambda: box not in e.visible_windows(pid=program.pid))
         self.assertEqual(e.text_of(e.find(app, "Цена виста")), "1")
         self.assertTrue(program.running())
+
+    def test_fileHandedToRunningCopy_opensThereAndBringsItForward(self):
+        program, wid, app = self.start_copy()
+        e.fill(e.find(app, "Гора игрока Запад"), "17")
+        e.minimise(wid)
+        self.hand_over(write_sheet("handed.zelvara", TWO_PLAYERS))
+        e.wait_for("the running copy to be back and active", lambda: e.is_normal(wid) and e.active_window() == wid)
+        e.wait_for("the sheet of the file", lambda: e.is_checked(e.find(app, "2", e.pyatspi.ROLE_RADIO_BUTTON)))
+        self.assertEqual(e.text_of(e.find(app, "Гора игрока Север")), "6")
+        self.assertEqual(e.text_of(e.find(app, "Имя игрока 2")), "Боря")
+        self.assertEqual(e.visible_windows(e.MAIN_CAPTION), [wid])
+        # The four-player sheet keeps what was typed on it.
+        e.click(e.find(app, "4", e.pyatspi.ROLE_RADIO_BUTTON))
+        self.assertEqual(e.text_of(e.find(app, "Гора игрока Запад")), "17")
+
+    def test_fileHandedWhileCorrectionDialogWaits_isRefusedWithMessage(self):
+        program, wid, app = self.start_copy()
+        # An odd heap with a whist of 1 on four players: the players must draw lots.
+        e.fill(e.find(app, "Гора игрока Запад"), "3")
+        e.click(e.find(app, "Рассчитать"))
+        lot = e.wait_window("Выбор игрока", program.pid)
+        path = write_sheet("refused.zelvara", TWO_PLAYERS)
+        self.hand_over(path)
+        box = e.wait_window("Zelvara", program.pid)
+        e.find(app, f"Файл «{path}» не открыт: программа ждёт ответа в окне коррекции. Нажмите в нём «OK» или "
+                    "«Отмена» и откройте файл снова.")
+        e.screenshot(os.path.join(e.ARTIFACTS, "handed-file-refused.png"))
+        e.wait_for("the message box to take the keyboard", lambda: e.active_window() == box)
+        e.press("Return")
+        e.wait_for("the message box to go", lambda: box not in e.visible_windows(pid=program.pid))
+        self.assertIn(lot, e.visible_windows(pid=program.pid), "the correction dialog must still wait")
+        self.assertTrue(e.is_checked(e.find(app, "4", e.pyatspi.ROLE_RADIO_BUTTON)))
+        self.assertEqual(e.text_of(e.find(app, "Гора игрока Запад")), "3")
 
 
 if __name__ == "__main__":
