@@ -97,7 +97,7 @@ std::string russianUnreadableMessage(std::string_view fileName)
 
 std::string russianUnwritableMessage(std::string_view fileName)
 {
-    return "Не удалось сохранить пулю в файл " + quoted(fileName) + ". Прежний файл с этим именем не изменён.";
+    return "Не удалось сохранить пулю в файл " + quoted(fileName) + ".";
 }
 
 } // namespace zelvara::sheetfile

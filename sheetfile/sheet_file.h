@@ -90,7 +90,8 @@ ReadResult readSheet(std::string_view bytes);
 // The text of a sheet file: pretty-printed UTF-8 JSON ending in a newline, with "format", "version",
 // "saved" and "note" when present, the options, "decimalSeparator" when present, every field of the
 // sheet (names and whist value included, results never) and "answer" when present. readSheet gives
-// the same document back.
+// the same document back. The document is one readSheet could give: 2 to 4 players, a separator ',' or
+// '.', an answer's player among them; texts that are not UTF-8 are written with U+FFFD in their place.
 std::string writeSheet(const SheetDocument &document);
 
 // The whist value as typed with `from` as decimal separator, rewritten for `to`: the two separators
@@ -107,7 +108,7 @@ SheetDocument withDecimalSeparator(SheetDocument document, char userSeparator);
 std::string russianMessage(const ReadError &error, std::string_view fileName);
 // The file cannot be read at all (missing, a folder, no permission).
 std::string russianUnreadableMessage(std::string_view fileName);
-// The sheet cannot be written to the file; an earlier file of that name is left as it was.
+// The sheet cannot be written to the file.
 std::string russianUnwritableMessage(std::string_view fileName);
 
 } // namespace zelvara::sheetfile

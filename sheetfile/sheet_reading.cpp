@@ -133,10 +133,15 @@ Json parseStrict(std::string_view input)
         if (const auto at = reason.find(prefix); reason.starts_with("[json.exception") && at != std::string::npos) {
             reason.erase(0, at + prefix.size());
         }
-        // The reason quotes the last bytes read; keep the message on one printable line.
+        // The reason quotes the last bytes read; keep the message on one printable line. The quote can
+        // end inside a character (the parser stops at its first byte): drop such a broken piece, so that
+        // the message stays UTF-8 like the input.
         std::string line;
         for (const char c : reason) {
             line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+        }
+        while (const auto broken = firstInvalidUtf8(line)) {
+            line.erase(*broken, 1);
         }
         refuse(ReadErrorKind::NotJson, "the input is not valid JSON: " + line);
     }
