@@ -427,8 +427,7 @@ void SheetFileControllerTest::failedSave_namesPathAndKeepsEarlierFile()
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
-    QCOMPARE(m_desktop.messages,
-             QStringList{u"Не удалось сохранить пулю в файл «%1». Прежний файл с этим именем не изменён."_s.arg(file)});
+    QCOMPARE(m_desktop.messages, QStringList{u"Не удалось сохранить пулю в файл «%1»."_s.arg(file)});
     QCOMPARE(m_desktop.beeps, 1);
     QCOMPARE(readFile(file), earlier);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"game.zelvara"_s});
@@ -437,9 +436,7 @@ void SheetFileControllerTest::failedSave_namesPathAndKeepsEarlierFile()
     m_desktop.clear();
     const QString nowhere = path(u"missing/game.zelvara"_s);
     save(nowhere);
-    QCOMPARE(
-        m_desktop.messages,
-        QStringList{u"Не удалось сохранить пулю в файл «%1». Прежний файл с этим именем не изменён."_s.arg(nowhere)});
+    QCOMPARE(m_desktop.messages, QStringList{u"Не удалось сохранить пулю в файл «%1»."_s.arg(nowhere)});
 }
 
 void SheetFileControllerTest::savingOverOpenedFile_keepsItsNote()
