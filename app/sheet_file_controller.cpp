@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 #include <variant>
@@ -77,6 +78,7 @@ SheetFileController::SheetFileController(TZelvara &mainWindow, platform::Desktop
     // A file dragged over any field lands on the window, not in the field as text: the filter sits on
     // the application, which sees a drag before the widget under it does.
     m_mainWindow.setAcceptDrops(true);
+    connect(this, &SheetFileController::sheetDropped, this, &SheetFileController::openSheetFile, Qt::QueuedConnection);
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -84,11 +86,7 @@ SheetFileController::~SheetFileController() = default;
 
 bool SheetFileController::correctionOpen() const
 {
-    for (const QWidget *dialog : m_correctionDialogs) {
-        if (dialog->isVisible())
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(m_correctionDialogs, [](const QWidget *dialog) { return dialog->isVisible(); });
 }
 
 QWidget *SheetFileController::messageParent() const
@@ -233,8 +231,8 @@ bool SheetFileController::eventFilter(QObject *watched, QEvent *event)
         return QObject::eventFilter(watched, event);
 
     // QDragEnterEvent and QDragMoveEvent are drop events too.
-    auto *drop = static_cast<QDropEvent *>(event);
-    const QString path = droppedSheetFile(drop->mimeData());
+    auto *drop = dynamic_cast<QDropEvent *>(event);
+    const QString path = drop ? droppedSheetFile(drop->mimeData()) : QString();
     // The sheet is only read: a drag that offers no copy (a move would let the source delete the file)
     // is not taken.
     if (path.isEmpty() || !(drop->possibleActions() & Qt::CopyAction))
@@ -243,8 +241,7 @@ bool SheetFileController::eventFilter(QObject *watched, QEvent *event)
     drop->accept();
     if (type == QEvent::Drop) {
         // Opened once the drop is over: a message box must not keep the dragging program waiting.
-        QMetaObject::invokeMethod(
-            this, [this, path] { openSheetFile(path); }, Qt::QueuedConnection);
+        emit sheetDropped(path);
     }
     return true;
 }
