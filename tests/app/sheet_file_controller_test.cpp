@@ -206,21 +206,15 @@ void SheetFileControllerTest::menu_leadsPoolMenuWithShortcuts()
 {
     const QList<QAction *> actions = m_window->poolMenu()->actions();
     QVERIFY(actions.size() >= 2);
-    QCOMPARE(actions.at(0)->objectName(), u"OpenSheet"_s);
-    QCOMPARE(actions.at(0)->text(), u"&Открыть пулю…"_s);
-    QCOMPARE(actions.at(0)->shortcut(), QKeySequence(u"Ctrl+O"_s));
-    QCOMPARE(actions.at(1)->objectName(), u"SaveSheet"_s);
-    QCOMPARE(actions.at(1)->text(), u"&Сохранить пулю…"_s);
-    QCOMPARE(actions.at(1)->shortcut(), QKeySequence(u"Ctrl+S"_s));
+    QCOMPARE(actions.at(0)->objectName() + actions.at(1)->objectName(), u"OpenSheetSaveSheet"_s);
 
-    // Cancelled dialogs change nothing and say nothing.
+    // Ctrl+O and Ctrl+S open the dialogs; cancelled, they change nothing and say nothing.
     const QStringList before = windowState();
     QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(m_desktop.fileDialogs.size(), 2);
+    QCOMPARE(m_desktop.events, (QStringList{u"file dialog"_s, u"file dialog"_s}));
     for (const auto &dialog : m_desktop.fileDialogs)
         QCOMPARE(dialog.filter, u"Пуля Zelvara (*.zelvara)"_s);
-    QCOMPARE(m_desktop.events, (QStringList{u"file dialog"_s, u"file dialog"_s}));
     QCOMPARE(windowState(), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
 }
