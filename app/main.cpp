@@ -7,6 +7,7 @@
 #include "app/correction_controller.h"
 #include "app/main_window.h"
 #include "app/payments_controller.h"
+#include "app/sheet_file_controller.h"
 #include "app/window_settings_file.h"
 #include "correction/choice_of_player_dialog.h"
 #include "correction/confirm_of_change_dialog.h"
@@ -30,18 +31,6 @@ void print(std::FILE *stream, const std::string &text)
 {
     std::fwrite(text.data(), 1, text.size(), stream);
     std::fflush(stream);
-}
-
-// ---- Sheet files from the desktop ----
-// Every sheet file the program is asked to open arrives here, whether it came with this start
-// (`zelvara FILE`) or was handed over by a later start; `path` is absolute and is only ever opened as a
-// file. Called from the event loop with the main window shown (and, for a handed-over file, already
-// brought forward), so a message box may be shown here.
-void openSheetFromDesktop(zelvara::app::TZelvara &mainWindow, const QString &path)
-{
-    // Until sheet files can be opened, the request only shows the window, which is already in front.
-    Q_UNUSED(mainWindow);
-    Q_UNUSED(path);
 }
 
 } // namespace
@@ -94,8 +83,6 @@ int main(int argc, char *argv[])
     settings.read(mainWindow);
     QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::showRequested, &mainWindow,
                      &zelvara::app::TZelvara::bringToFront);
-    QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::openRequested, &mainWindow,
-                     [&mainWindow](const QString &path) { openSheetFromDesktop(mainWindow, path); });
     // Once the loop ends (settings are still to be written), a new start gets a window of its own.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &singleCopy, &zelvara::platform::SingleCopy::release);
     // The About window comes second; "О программе" and the Info menu item open it.
@@ -107,13 +94,22 @@ int main(int argc, char *argv[])
     zelvara::correction::TChoiceOfPlayer choiceOfPlayer;
     zelvara::correction::TConfirmOfChange confirmOfChange;
     zelvara::app::CorrectionController corrections(mainWindow, choiceOfPlayer, confirmOfChange, desktop);
+    // Sheet files: the first commands of the "&Пуля" menu, a file dropped on the window, a file from the
+    // desktop. None replaces a sheet whose correction dialog waits for an answer.
+    zelvara::app::SheetFileController sheetFiles(mainWindow, desktop, {&choiceOfPlayer, &confirmOfChange});
     // Who pays whom, the breakdown, copying and saving the results: the "&Пуля" menu's last commands.
     zelvara::app::PaymentsController payments(mainWindow, desktop);
     mainWindow.show();
+    // Every sheet file the program is asked to open arrives through the controller: one that came with
+    // this start once the loop runs (so that the sheet, or the message about the file, comes in a window
+    // already on the screen with its settings applied), one handed over by a later start when it comes.
+    // A path is only ever opened as a file.
+    QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::openRequested, &sheetFiles,
+                     &zelvara::app::SheetFileController::openHandedFile);
     singleCopy.answer();
     if (!file.empty()) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(file));
-        QTimer::singleShot(0, &mainWindow, [&mainWindow, path] { openSheetFromDesktop(mainWindow, path); });
+        QTimer::singleShot(0, &sheetFiles, [&sheetFiles, path] { sheetFiles.openSheetFile(path); });
     }
 
     // A termination signal ends the run like "Выход", so the settings are still written.

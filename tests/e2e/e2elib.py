@@ -75,11 +75,11 @@ def private_program_folder(binary, settings=None):
 class Program:
     """One started copy of a program; killed at the end of the test if it is still running."""
 
-    def __init__(self, binary, cwd=None):
+    def __init__(self, binary, cwd=None, args=()):
         self.binary = binary
         # Output goes to a file: a pipe nobody reads could fill up and stall the program.
         self.log = tempfile.TemporaryFile(mode="w+", dir=os.environ.get("TMPDIR"))
-        self.process = subprocess.Popen([binary], cwd=cwd or os.environ.get("ZELVARA_E2E_TMP"),
+        self.process = subprocess.Popen([binary, *args], cwd=cwd or os.environ.get("ZELVARA_E2E_TMP"),
                                         stdout=self.log, stderr=subprocess.STDOUT, text=True)
 
     @property
@@ -121,8 +121,8 @@ class ProgramTestCase(unittest.TestCase):
                 program.kill()
             program.log.close()
 
-    def start(self, binary=None, cwd=None):
-        program = Program(binary or self.binary, cwd)
+    def start(self, binary=None, cwd=None, args=()):
+        program = Program(binary or self.binary, cwd, args)
         self.programs.append(program)
         return program
 
