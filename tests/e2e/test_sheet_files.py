@@ -33,7 +33,7 @@ TWO_PLAYERS = {"format": "zelvara-sheet", "version": 1, "players": 2, "gameType"
 
 class SheetFilesTest(e.ProgramTestCase):
     def start_copy(self, args=()):
-        self.binary_copy = e.private_program_folder(self.binary)
+        self.binary_copy = e.private_program_folder(self.binary, e.SEAT_NAMES)
         program = self.start(self.binary_copy, args=args)
         wid = e.wait_window(e.MAIN_CAPTION, program.pid)
         return program, wid, e.application(program.pid)
