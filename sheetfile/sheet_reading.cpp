@@ -8,8 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelvara::sheetfile {
@@ -59,60 +61,131 @@ std::string inQuotes(std::string_view text)
     return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-// nlohmann keeps the last of two equal keys without a word; a sheet that gives a field twice is
-// ambiguous, so the parser reports the first repeated key instead.
+// Builds the document from the parser's events as nlohmann's own DOM builder does, and notes the first
+// key an object gives twice: nlohmann would keep the last of two equal keys without a word, but a sheet
+// that gives a field twice is ambiguous. The key is checked against the object being built, so no set
+// of seen keys is kept beside it.
+class StrictBuilder
+{
+public:
+    using number_integer_t = Json::number_integer_t;
+    using number_unsigned_t = Json::number_unsigned_t;
+    using number_float_t = Json::number_float_t;
+    using string_t = Json::string_t;
+    using binary_t = Json::binary_t;
+
+    bool null() { return add(nullptr); }
+    bool boolean(bool value) { return add(value); }
+    bool number_integer(number_integer_t value) { return add(value); }
+    bool number_unsigned(number_unsigned_t value) { return add(value); }
+    bool number_float(number_float_t value, const string_t &) { return add(value); }
+    bool string(string_t &value) { return add(value); }
+    bool binary(binary_t &value) { return add(Json::binary(value)); }
+    bool start_object(std::size_t) { return open(Json::value_t::object); }
+    bool start_array(std::size_t) { return open(Json::value_t::array); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+
+    bool key(string_t &name)
+    {
+        auto &members = open_.back()->get_ref<Json::object_t &>();
+        const auto [member, added] = members.try_emplace(name);
+        if (!added && !repeated_) {
+            repeated_ = name;
+        }
+        member_ = &member->second;
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &error)
+    {
+        failure_ = error.what();
+        // A number too large for a double is reported by the parser as out of range, not as bad syntax.
+        syntax_ = dynamic_cast<const Json::parse_error *>(&error) != nullptr;
+        return false;
+    }
+
+    Json &document() { return document_; }
+    const std::optional<std::string> &repeated() const { return repeated_; }
+    const std::optional<std::string> &failure() const { return failure_; }
+    bool syntaxFailure() const { return syntax_; }
+
+private:
+    template <typename Value> Json *place(Value &&value)
+    {
+        if (open_.empty()) {
+            document_ = Json(std::forward<Value>(value));
+            return &document_;
+        }
+        if (open_.back()->is_array()) {
+            auto &items = open_.back()->get_ref<Json::array_t &>();
+            items.emplace_back(std::forward<Value>(value));
+            return &items.back();
+        }
+        *member_ = Json(std::forward<Value>(value));
+        return member_;
+    }
+    template <typename Value> bool add(Value &&value)
+    {
+        place(std::forward<Value>(value));
+        return true;
+    }
+    bool open(Json::value_t type)
+    {
+        open_.push_back(place(type));
+        return true;
+    }
+    bool close()
+    {
+        open_.pop_back();
+        return true;
+    }
+
+    Json document_;
+    std::vector<Json *> open_; // the arrays and objects being filled, innermost last
+    Json *member_ = nullptr;   // the member of the innermost object that the next value fills
+    std::optional<std::string> repeated_;
+    std::optional<std::string> failure_;
+    bool syntax_ = false;
+};
+
+// The input as JSON, refused when it is not UTF-8, not JSON, or gives a key twice. The parser checks
+// the bytes of every string as UTF-8 and takes no other byte above ASCII, so a text it reads whole is
+// UTF-8 throughout; only a refused text is searched for a bad byte, which is reported before what the
+// parser says, as the reader meets it first.
 Json parseStrict(std::string_view input)
 {
-    std::vector<std::set<std::string>> openObjects;
-    std::optional<std::string> repeated;
-    const Json::parser_callback_t watch = [&](int, Json::parse_event_t event, Json &parsed) {
-        switch (event) {
-        case Json::parse_event_t::object_start:
-            openObjects.emplace_back();
-            break;
-        case Json::parse_event_t::object_end:
-            if (!openObjects.empty()) {
-                openObjects.pop_back();
-            }
-            break;
-        case Json::parse_event_t::key:
-            if (!openObjects.empty() && !openObjects.back().insert(parsed.get<std::string>()).second && !repeated) {
-                repeated = parsed.get<std::string>();
-            }
-            break;
-        default:
-            break;
+    StrictBuilder builder;
+    if (Json::sax_parse(input.begin(), input.end(), &builder)) {
+        if (builder.repeated()) {
+            refuse(ReadErrorKind::RepeatedKey,
+                   "the key " + inQuotes(*builder.repeated()) + " is given twice in one object", *builder.repeated());
         }
-        return true;
-    };
-
-    Json document;
-    try {
-        document = Json::parse(input.begin(), input.end(), watch);
-    } catch (const Json::parse_error &error) {
-        std::string reason = error.what();
-        const std::string prefix = "] ";
-        if (const auto at = reason.find(prefix); reason.starts_with("[json.exception") && at != std::string::npos) {
-            reason.erase(0, at + prefix.size());
-        }
-        // The reason quotes the last bytes read; keep the message on one printable line. The quote can
-        // end inside a character (the parser stops at its first byte): drop such a broken piece, so that
-        // the message stays UTF-8 like the input.
-        std::string line;
-        for (const char c : reason) {
-            line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-        }
-        while (const auto broken = engine::firstInvalidUtf8(line)) {
-            line.erase(*broken, 1);
-        }
-        // The quote may be a string of any length (a whole line of a batch): a few hundred bytes say enough.
-        refuse(ReadErrorKind::NotJson, "the input is not valid JSON: " + shortened(std::move(line), 200));
+        return std::move(builder.document());
     }
-    if (repeated) {
-        refuse(ReadErrorKind::RepeatedKey, "the key " + inQuotes(*repeated) + " is given twice in one object",
-               *repeated);
+    if (const auto bad = engine::firstInvalidUtf8(input)) {
+        refuse(ReadErrorKind::NotUtf8, "the input is not valid UTF-8 (byte " + std::to_string(*bad) + ")");
     }
-    return document;
+    std::string reason = builder.failure().value_or(std::string());
+    if (!builder.syntaxFailure()) {
+        refuse(ReadErrorKind::NotSheet, "the input cannot be read: " + reason);
+    }
+    const std::string prefix = "] ";
+    if (const auto at = reason.find(prefix); reason.starts_with("[json.exception") && at != std::string::npos) {
+        reason.erase(0, at + prefix.size());
+    }
+    // The reason quotes the last bytes read; keep the message on one printable line. The quote can
+    // end inside a character (the parser stops at its first byte): drop such a broken piece, so that
+    // the message stays UTF-8 like the input.
+    std::string line;
+    for (const char c : reason) {
+        line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    while (const auto broken = engine::firstInvalidUtf8(line)) {
+        line.erase(*broken, 1);
+    }
+    // The quote may be a string of any length (a whole line of a batch): a few hundred bytes say enough.
+    refuse(ReadErrorKind::NotJson, "the input is not valid JSON: " + shortened(std::move(line), 200));
 }
 
 // "format" names what the file is and "version" the edition of this layout; both come first, so that a
@@ -311,9 +384,6 @@ std::optional<std::string> readText(const Json &sheet, const std::string &key, s
 
 SheetDocument readDocument(std::string_view input)
 {
-    if (const auto bad = engine::firstInvalidUtf8(input)) {
-        refuse(ReadErrorKind::NotUtf8, "the input is not valid UTF-8 (byte " + std::to_string(*bad) + ")");
-    }
     const Json sheet = parseStrict(input);
     if (!sheet.is_object()) {
         refuse(ReadErrorKind::NotSheet, "the input must be a JSON object describing one sheet, not " + describe(sheet));
