@@ -18,8 +18,15 @@ void appendString(std::string &out, std::string_view text)
         return;
     }
     out += '"';
-    for (const char c : text) {
-        switch (c) {
+    std::size_t plain = 0; // the start of the run of bytes that need no escape
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20U && byte != '"' && byte != '\\') {
+            continue;
+        }
+        out.append(text, plain, i - plain);
+        plain = i + 1;
+        switch (byte) {
         case '"':
             out += "\\\"";
             break;
@@ -41,18 +48,15 @@ void appendString(std::string &out, std::string_view text)
         case '\t':
             out += "\\t";
             break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20U) {
-                constexpr std::string_view digits = "0123456789abcdef";
-                const auto byte = static_cast<unsigned char>(c);
-                out += "\\u00";
-                out += digits[byte >> 4U];
-                out += digits[byte & 0x0FU];
-            } else {
-                out += c;
-            }
+        default: {
+            constexpr std::string_view digits = "0123456789abcdef";
+            out += "\\u00";
+            out += digits[byte >> 4U];
+            out += digits[byte & 0x0FU];
+        }
         }
     }
+    out.append(text, plain);
     out += '"';
 }
 
