@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
+#include <simdjson.h>
 #include <string>
 #include <utility>
 #include <vector>
@@ -186,6 +187,83 @@ Json parseStrict(std::string_view input)
     }
     // The quote may be a string of any length (a whole line of a batch): a few hundred bytes say enough.
     refuse(ReadErrorKind::NotJson, "the input is not valid JSON: " + shortened(std::move(line), 200));
+}
+
+// Hands a value simdjson has read to the builder as the events nlohmann's parser would give for it.
+void replay(simdjson::dom::element value, StrictBuilder &builder)
+{
+    using simdjson::dom::element_type;
+    switch (value.type()) {
+    case element_type::OBJECT: {
+        builder.start_object(0);
+        const simdjson::dom::object members = value.get_object().value_unsafe();
+        for (const simdjson::dom::key_value_pair member : members) {
+            std::string name(member.key);
+            builder.key(name);
+            replay(member.value, builder);
+        }
+        builder.end_object();
+        break;
+    }
+    case element_type::ARRAY: {
+        builder.start_array(0);
+        const simdjson::dom::array items = value.get_array().value_unsafe();
+        for (const simdjson::dom::element item : items) {
+            replay(item, builder);
+        }
+        builder.end_array();
+        break;
+    }
+    case element_type::STRING: {
+        std::string text(value.get_string().value_unsafe());
+        builder.string(text);
+        break;
+    }
+    case element_type::INT64: {
+        // nlohmann calls a whole number written without a minus sign unsigned.
+        const std::int64_t number = value.get_int64().value_unsafe();
+        if (number >= 0) {
+            builder.number_unsigned(static_cast<std::uint64_t>(number));
+        } else {
+            builder.number_integer(number);
+        }
+        break;
+    }
+    case element_type::UINT64:
+        builder.number_unsigned(value.get_uint64().value_unsafe());
+        break;
+    case element_type::DOUBLE:
+        builder.number_float(value.get_double().value_unsafe(), {});
+        break;
+    case element_type::BOOL:
+        builder.boolean(value.get_bool().value_unsafe());
+        break;
+    case element_type::NULL_VALUE:
+        builder.null();
+        break;
+    }
+}
+
+// The input as JSON read by simdjson, which checks UTF-8 and the JSON grammar several times faster than
+// nlohmann's parser; nothing when it refuses the text or an object gives a key twice. Texts with \u
+// escapes are left to nlohmann's parser, the one that decides which code points such an escape may name.
+std::optional<Json> parseQuickly(std::string_view input)
+{
+    if (input.find("\\u") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    // The parser keeps its buffers from one sheet to the next.
+    thread_local simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    if (parser.parse(input.data(), input.size()).get(root) != simdjson::SUCCESS) {
+        return std::nullopt;
+    }
+    StrictBuilder builder;
+    replay(root, builder);
+    if (builder.repeated()) {
+        return std::nullopt;
+    }
+    return std::move(builder.document());
 }
 
 // "format" names what the file is and "version" the edition of this layout; both come first, so that a
@@ -382,9 +460,8 @@ std::optional<std::string> readText(const Json &sheet, const std::string &key, s
     return found->get<std::string>();
 }
 
-SheetDocument readDocument(std::string_view input)
+SheetDocument readDocument(const Json &sheet)
 {
-    const Json sheet = parseStrict(input);
     if (!sheet.is_object()) {
         refuse(ReadErrorKind::NotSheet, "the input must be a JSON object describing one sheet, not " + describe(sheet));
     }
@@ -418,14 +495,25 @@ SheetDocument readDocument(std::string_view input)
 
 ReadResult readSheet(std::string_view bytes)
 {
-    try {
-        return readDocument(bytes);
-    } catch (const Refusal &refusal) {
-        return refusal.error;
-    } catch (const Json::exception &error) {
-        // Every access above checks the type first; this is the net under it.
-        return ReadError{ReadErrorKind::NotSheet, std::string("the input cannot be read: ") + error.what(), {}};
+    const auto read = [](const auto &parse) -> ReadResult {
+        try {
+            return readDocument(parse());
+        } catch (const Refusal &refusal) {
+            return refusal.error;
+        } catch (const Json::exception &error) {
+            // Every access above checks the type first; this is the net under it.
+            return ReadError{ReadErrorKind::NotSheet, std::string("the input cannot be read: ") + error.what(), {}};
+        }
+    };
+    // A sound sheet is read through simdjson. Anything refused there, by the JSON parser or by the sheet
+    // rules, is read again through nlohmann's parser, whose account of what is wrong the user gets.
+    if (std::optional<Json> quick = parseQuickly(bytes)) {
+        ReadResult document = read([&quick]() -> const Json & { return *quick; });
+        if (std::holds_alternative<SheetDocument>(document)) {
+            return document;
+        }
     }
+    return read([bytes] { return parseStrict(bytes); });
 }
 
 } // namespace zelvara::sheetfile
