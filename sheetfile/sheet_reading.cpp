@@ -87,16 +87,19 @@ public:
     bool end_object() { return close(); }
     bool end_array() { return close(); }
 
-    bool key(string_t &name)
+    bool key(string_t &name) { return key(std::string_view(name)); }
+    bool key(std::string_view name)
     {
         auto &members = open_.back()->get_ref<Json::object_t &>();
-        const auto [member, added] = members.try_emplace(name);
+        const auto [member, added] = members.try_emplace(std::string(name));
         if (!added && !repeated_) {
-            repeated_ = name;
+            repeated_ = std::string(name);
         }
         member_ = &member->second;
         return true;
     }
+    // A string that needs no copy, from a document simdjson has read.
+    bool text(std::string_view value) { return add(string_t(value)); }
 
     bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &error)
     {
@@ -198,8 +201,7 @@ void replay(simdjson::dom::element value, StrictBuilder &builder)
         builder.start_object(0);
         const simdjson::dom::object members = value.get_object().value_unsafe();
         for (const simdjson::dom::key_value_pair member : members) {
-            std::string name(member.key);
-            builder.key(name);
+            builder.key(member.key);
             replay(member.value, builder);
         }
         builder.end_object();
@@ -215,8 +217,7 @@ void replay(simdjson::dom::element value, StrictBuilder &builder)
         break;
     }
     case element_type::STRING: {
-        std::string text(value.get_string().value_unsafe());
-        builder.string(text);
+        builder.text(value.get_string().value_unsafe());
         break;
     }
     case element_type::INT64: {
