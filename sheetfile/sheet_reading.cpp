@@ -250,10 +250,12 @@ void replay(simdjson::dom::element value, StrictBuilder &builder)
 // escapes are left to nlohmann's parser, the one that decides which code points such an escape may name.
 std::optional<Json> parseQuickly(std::string_view input)
 {
-    if (input.find("\\u") != std::string_view::npos) {
+    // The parser keeps buffers a few times the size of the longest text it has read; a sheet takes a
+    // few kilobytes, and a text of megabytes goes the slower way rather than hold on to that memory.
+    constexpr std::size_t longestQuick = std::size_t{1} << 20U;
+    if (input.size() > longestQuick || input.find("\\u") != std::string_view::npos) {
         return std::nullopt;
     }
-    // The parser keeps its buffers from one sheet to the next.
     thread_local simdjson::dom::parser parser;
     simdjson::dom::element root;
     if (parser.parse(input.data(), input.size()).get(root) != simdjson::SUCCESS) {
