@@ -1,30 +1,56 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/batch.h"
 
+#include "cli/json_writer.h"
 #include "cli/report.h"
 #include "cli/request.h"
 
 #include <cstdlib>
-#include <nlohmann/json.hpp>
 #include <sys/types.h>
 #include <variant>
 
 namespace zelvara::cli {
 
-std::optional<BatchLine> settleBatchLine(std::string_view line, std::uint64_t number, char regionalSeparator,
-                                         Additions additions)
+namespace {
+
+// The output line for one input line, added to `out`: whether the sheet settled to results, or nothing
+// for a blank line.
+std::optional<bool> appendBatchLine(std::string &out, std::string_view line, std::uint64_t number,
+                                    char regionalSeparator, Additions additions)
 {
     if (line.find_first_not_of(" \t\r") == std::string_view::npos) {
         return std::nullopt;
     }
     const auto parsed = parseRequest(line);
     if (const auto *error = std::get_if<InputError>(&parsed)) {
-        nlohmann::ordered_json out = {{"line", number}, {"error", error->what}};
-        return BatchLine{out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n", false};
+        JsonWriter json(out, -1);
+        json.beginObject();
+        json.key("line");
+        json.value(number);
+        json.key("error");
+        json.value(error->what);
+        json.endObject();
+        out += '\n';
+        return false;
     }
     const auto &request = std::get<Request>(parsed);
     const Report report = settleRequest(request, request.decimalSeparator.value_or(regionalSeparator), additions);
-    return BatchLine{formatJsonLine(report, number), exitStatus(report) == 0};
+    appendJsonLine(out, report, number);
+    return exitStatus(report) == 0;
+}
+
+} // namespace
+
+std::optional<BatchLine> settleBatchLine(std::string_view line, std::uint64_t number, char regionalSeparator,
+                                         Additions additions)
+{
+    BatchLine result;
+    const auto settled = appendBatchLine(result.json, line, number, regionalSeparator, additions);
+    if (!settled) {
+        return std::nullopt;
+    }
+    result.settled = *settled;
+    return result;
 }
 
 bool runBatch(std::FILE *input, std::FILE *output, char regionalSeparator, BatchProgress &progress, Additions additions)
@@ -42,6 +68,7 @@ bool runBatch(std::FILE *input, std::FILE *output, char regionalSeparator, Batch
         // getline allocates with malloc, so the buffer goes back with free.
         ~LineBuffer() { std::free(data); } // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
     } buffer;
+    std::string out; // one output line, its buffer kept from line to line
     ssize_t length = 0;
     while ((length = ::getline(&buffer.data, &buffer.capacity, input)) >= 0) {
         std::string_view line(buffer.data, static_cast<std::size_t>(length));
@@ -49,13 +76,14 @@ bool runBatch(std::FILE *input, std::FILE *output, char regionalSeparator, Batch
             line.remove_suffix(1);
         }
         ++progress.lines;
-        const auto result = settleBatchLine(line, progress.lines, regionalSeparator, additions);
-        if (!result) {
+        out.clear();
+        const auto settled = appendBatchLine(out, line, progress.lines, regionalSeparator, additions);
+        if (!settled) {
             continue;
         }
         ++progress.sheets;
-        progress.settled += result->settled ? 1U : 0U;
-        if (std::fwrite(result->json.data(), 1, result->json.size(), output) != result->json.size()) {
+        progress.settled += *settled ? 1U : 0U;
+        if (std::fwrite(out.data(), 1, out.size(), output) != out.size()) {
             return false;
         }
     }

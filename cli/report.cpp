@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/report.h"
 
+#include "cli/json_writer.h"
 #include "correction/correction.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <nlohmann/json.hpp>
+#include <optional>
+#include <string_view>
 #include <variant>
+#include <vector>
 
 namespace zelvara::cli {
 namespace {
@@ -84,46 +87,61 @@ std::string text(engine::Extended value, char decimalSeparator)
     return engine::formatGeneral(value, decimalSeparator);
 }
 
-nlohmann::ordered_json transfersJson(const std::vector<engine::Transfer> &transfers, char decimalSeparator)
+void writeTransfers(JsonWriter &out, const std::vector<engine::Transfer> &transfers, char decimalSeparator)
 {
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    out.beginArray();
     for (const engine::Transfer &t : transfers) {
-        list.push_back(
-            {{"from", t.from}, {"to", t.to}, {"amount", engine::amountText(t.hundredths, decimalSeparator)}});
+        out.beginObject();
+        out.key("from");
+        out.value(t.from);
+        out.key("to");
+        out.value(t.to);
+        out.key("amount");
+        out.value(engine::amountText(t.hundredths, decimalSeparator));
+        out.endObject();
     }
-    return list;
+    out.endArray();
 }
 
-nlohmann::ordered_json breakdownJson(const engine::Breakdown &breakdown, char decimalSeparator)
+void writeBreakdown(JsonWriter &out, const engine::Breakdown &breakdown, char decimalSeparator)
 {
-    nlohmann::ordered_json out = nlohmann::ordered_json::object();
-    out["case"] = breakdown.caseText;
-    out["players"] = nlohmann::ordered_json::array();
+    const auto member = [&out](std::string_view name, const auto &value) {
+        out.key(name);
+        out.value(value);
+    };
+    out.beginObject();
+    member("case", breakdown.caseText);
+    out.key("players");
+    out.beginArray();
     for (const engine::BreakdownRow &row : breakdown.players) {
-        nlohmann::ordered_json player = {{"heap", row.heap}, {"pool", row.pool}, {"adjustedHeap", row.adjustedHeap}};
+        out.beginObject();
+        member("heap", row.heap);
+        member("pool", row.pool);
+        member("adjustedHeap", row.adjustedHeap);
         if (row.shiftedHeap) {
-            player["shiftedHeap"] = *row.shiftedHeap;
+            member("shiftedHeap", *row.shiftedHeap);
         }
         if (row.levelledHeap) {
-            player["levelledHeap"] = *row.levelledHeap;
+            member("levelledHeap", *row.levelledHeap);
         }
         if (row.share) {
-            player["share"] = text(*row.share, decimalSeparator);
+            member("share", text(*row.share, decimalSeparator));
         }
         if (row.claimsOwed && row.claimsOwing) {
-            player["claimsOwed"] = text(*row.claimsOwed, decimalSeparator);
-            player["claimsOwing"] = text(*row.claimsOwing, decimalSeparator);
+            member("claimsOwed", text(*row.claimsOwed, decimalSeparator));
+            member("claimsOwing", text(*row.claimsOwing, decimalSeparator));
         }
-        player["whistsWritten"] = row.whistsWritten;
-        player["whistsReceived"] = row.whistsReceived;
-        player["balanceInWhists"] = text(row.balanceInWhists, decimalSeparator);
-        player["result"] = row.result;
-        out["players"].push_back(std::move(player));
+        member("whistsWritten", row.whistsWritten);
+        member("whistsReceived", row.whistsReceived);
+        member("balanceInWhists", text(row.balanceInWhists, decimalSeparator));
+        member("result", row.result);
+        out.endObject();
     }
+    out.endArray();
     if (!breakdown.correction.empty()) {
-        out["correction"] = breakdown.correction;
+        member("correction", breakdown.correction);
     }
-    return out;
+    out.endObject();
 }
 
 } // namespace
@@ -182,61 +200,96 @@ int exitStatus(const Report &report)
 namespace {
 
 // The line number comes first, so that a reader of a batch's output sees at once which sheet a line answers.
-nlohmann::ordered_json jsonOf(const Report &report, std::optional<std::uint64_t> batchLine)
+void writeReport(JsonWriter &out, const Report &report, std::optional<std::uint64_t> batchLine)
 {
-    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    out.beginObject();
     if (batchLine) {
-        out["line"] = *batchLine;
+        out.key("line");
+        out.value(*batchLine);
     }
     if (report.message) {
-        out["message"] = *report.message;
+        out.key("message");
+        out.value(*report.message);
     }
     if (report.dialog) {
-        out["dialog"] = dialogName(*report.dialog);
+        out.key("dialog");
+        out.value(dialogName(*report.dialog));
     }
     if (report.proposal) {
-        out["proposal"] = *report.proposal;
+        out.key("proposal");
+        out.beginArray();
+        for (const std::string &line : *report.proposal) {
+            out.value(line);
+        }
+        out.endArray();
     }
     if (report.fields) {
-        out["fields"] = nlohmann::ordered_json::object();
+        out.key("fields");
+        out.beginObject();
         for (const auto &[name, text] : *report.fields) {
-            out["fields"][name] = text;
+            out.key(name);
+            out.value(text);
         }
+        out.endObject();
     }
     if (!report.results.empty()) {
-        out["results"] = nlohmann::ordered_json::object();
+        out.key("results");
+        out.beginObject();
         for (std::size_t i = 0; i < report.results.size(); ++i) {
             const engine::ShownResult &shown = report.results[i];
-            out["results"][resultFieldName(static_cast<int>(i) + 1, report.players)] = {
-                {"text", shown.text}, {"color", colourName(shown.tone)}};
+            out.key(resultFieldName(static_cast<int>(i) + 1, report.players));
+            out.beginObject();
+            out.key("text");
+            out.value(shown.text);
+            out.key("color");
+            out.value(colourName(shown.tone));
+            out.endObject();
         }
+        out.endObject();
     }
     if (report.account && report.account->shown) {
         const correction::Account &account = *report.account;
         if (report.payments) {
-            out["pairs"] = transfersJson(account.payments.pairs, report.decimalSeparator);
-            out["payments"] = transfersJson(account.payments.transfers, report.decimalSeparator);
+            out.key("pairs");
+            writeTransfers(out, account.payments.pairs, report.decimalSeparator);
+            out.key("payments");
+            writeTransfers(out, account.payments.transfers, report.decimalSeparator);
             if (!account.paymentsNote.empty()) {
-                out["paymentsNote"] = account.paymentsNote;
+                out.key("paymentsNote");
+                out.value(account.paymentsNote);
             }
         }
         if (report.explain) {
-            out["breakdown"] = breakdownJson(account.breakdown, report.decimalSeparator);
+            out.key("breakdown");
+            writeBreakdown(out, account.breakdown, report.decimalSeparator);
         }
     }
-    return out;
+    out.endObject();
 }
 
 } // namespace
 
 std::string formatJson(const Report &report)
 {
-    return jsonOf(report, std::nullopt).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    std::string text;
+    JsonWriter out(text, 2);
+    writeReport(out, report, std::nullopt);
+    text += '\n';
+    return text;
+}
+
+void appendJsonLine(std::string &text, const Report &report, std::uint64_t line)
+{
+    JsonWriter out(text, -1);
+    writeReport(out, report, line);
+    text += '\n';
 }
 
 std::string formatJsonLine(const Report &report, std::uint64_t line)
 {
-    return jsonOf(report, line).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    std::string text;
+    appendJsonLine(text, report, line);
+    return text;
 }
 
 std::string formatTable(const Report &report)

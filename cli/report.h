@@ -53,6 +53,8 @@ std::string formatJson(const Report &report);
 
 // The same object on one line, led by "line": the sheet's line number in a batch.
 std::string formatJsonLine(const Report &report, std::uint64_t line);
+// The same line added to the end of `text`, so that a batch reuses one buffer.
+void appendJsonLine(std::string &text, const Report &report, std::uint64_t line);
 
 // The report as text for a person: the message, or the dialog and proposal, the fields written and a
 // table of names and results.

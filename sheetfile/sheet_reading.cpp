@@ -8,8 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
+#include <simdjson.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelvara::sheetfile {
@@ -59,60 +62,211 @@ std::string inQuotes(std::string_view text)
     return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-// nlohmann keeps the last of two equal keys without a word; a sheet that gives a field twice is
-// ambiguous, so the parser reports the first repeated key instead.
+// Builds the document from the parser's events as nlohmann's own DOM builder does, and notes the first
+// key an object gives twice: nlohmann would keep the last of two equal keys without a word, but a sheet
+// that gives a field twice is ambiguous. The key is checked against the object being built, so no set
+// of seen keys is kept beside it.
+class StrictBuilder
+{
+public:
+    using number_integer_t = Json::number_integer_t;
+    using number_unsigned_t = Json::number_unsigned_t;
+    using number_float_t = Json::number_float_t;
+    using string_t = Json::string_t;
+    using binary_t = Json::binary_t;
+
+    bool null() { return add(nullptr); }
+    bool boolean(bool value) { return add(value); }
+    bool number_integer(number_integer_t value) { return add(value); }
+    bool number_unsigned(number_unsigned_t value) { return add(value); }
+    bool number_float(number_float_t value, const string_t &) { return add(value); }
+    bool string(string_t &value) { return add(value); }
+    bool binary(binary_t &value) { return add(Json::binary(value)); }
+    bool start_object(std::size_t) { return open(Json::value_t::object); }
+    bool start_array(std::size_t) { return open(Json::value_t::array); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+
+    bool key(string_t &name) { return key(std::string_view(name)); }
+    bool key(std::string_view name)
+    {
+        auto &members = open_.back()->get_ref<Json::object_t &>();
+        const auto [member, added] = members.try_emplace(std::string(name));
+        if (!added && !repeated_) {
+            repeated_ = std::string(name);
+        }
+        member_ = &member->second;
+        return true;
+    }
+    // A string that needs no copy, from a document simdjson has read.
+    bool text(std::string_view value) { return add(string_t(value)); }
+
+    bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &error)
+    {
+        failure_ = error.what();
+        // A number too large for a double is reported by the parser as out of range, not as bad syntax.
+        syntax_ = dynamic_cast<const Json::parse_error *>(&error) != nullptr;
+        return false;
+    }
+
+    Json &document() { return document_; }
+    const std::optional<std::string> &repeated() const { return repeated_; }
+    const std::optional<std::string> &failure() const { return failure_; }
+    bool syntaxFailure() const { return syntax_; }
+
+private:
+    template <typename Value> Json *place(Value &&value)
+    {
+        if (open_.empty()) {
+            document_ = Json(std::forward<Value>(value));
+            return &document_;
+        }
+        if (open_.back()->is_array()) {
+            auto &items = open_.back()->get_ref<Json::array_t &>();
+            items.emplace_back(std::forward<Value>(value));
+            return &items.back();
+        }
+        *member_ = Json(std::forward<Value>(value));
+        return member_;
+    }
+    template <typename Value> bool add(Value &&value)
+    {
+        place(std::forward<Value>(value));
+        return true;
+    }
+    bool open(Json::value_t type)
+    {
+        open_.push_back(place(type));
+        return true;
+    }
+    bool close()
+    {
+        open_.pop_back();
+        return true;
+    }
+
+    Json document_;
+    std::vector<Json *> open_; // the arrays and objects being filled, innermost last
+    Json *member_ = nullptr;   // the member of the innermost object that the next value fills
+    std::optional<std::string> repeated_;
+    std::optional<std::string> failure_;
+    bool syntax_ = false;
+};
+
+// The input as JSON, refused when it is not UTF-8, not JSON, or gives a key twice. The parser checks
+// the bytes of every string as UTF-8 and takes no other byte above ASCII, so a text it reads whole is
+// UTF-8 throughout; only a refused text is searched for a bad byte, which is reported before what the
+// parser says, as the reader meets it first.
 Json parseStrict(std::string_view input)
 {
-    std::vector<std::set<std::string>> openObjects;
-    std::optional<std::string> repeated;
-    const Json::parser_callback_t watch = [&](int, Json::parse_event_t event, Json &parsed) {
-        switch (event) {
-        case Json::parse_event_t::object_start:
-            openObjects.emplace_back();
-            break;
-        case Json::parse_event_t::object_end:
-            if (!openObjects.empty()) {
-                openObjects.pop_back();
-            }
-            break;
-        case Json::parse_event_t::key:
-            if (!openObjects.empty() && !openObjects.back().insert(parsed.get<std::string>()).second && !repeated) {
-                repeated = parsed.get<std::string>();
-            }
-            break;
-        default:
-            break;
+    StrictBuilder builder;
+    if (Json::sax_parse(input.begin(), input.end(), &builder)) {
+        if (builder.repeated()) {
+            refuse(ReadErrorKind::RepeatedKey,
+                   "the key " + inQuotes(*builder.repeated()) + " is given twice in one object", *builder.repeated());
         }
-        return true;
-    };
+        return std::move(builder.document());
+    }
+    if (const auto bad = engine::firstInvalidUtf8(input)) {
+        refuse(ReadErrorKind::NotUtf8, "the input is not valid UTF-8 (byte " + std::to_string(*bad) + ")");
+    }
+    std::string reason = builder.failure().value_or(std::string());
+    if (!builder.syntaxFailure()) {
+        refuse(ReadErrorKind::NotSheet, "the input cannot be read: " + reason);
+    }
+    const std::string prefix = "] ";
+    if (const auto at = reason.find(prefix); reason.starts_with("[json.exception") && at != std::string::npos) {
+        reason.erase(0, at + prefix.size());
+    }
+    // The reason quotes the last bytes read; keep the message on one printable line. The quote can
+    // end inside a character (the parser stops at its first byte): drop such a broken piece, so that
+    // the message stays UTF-8 like the input.
+    std::string line;
+    for (const char c : reason) {
+        line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    while (const auto broken = engine::firstInvalidUtf8(line)) {
+        line.erase(*broken, 1);
+    }
+    // The quote may be a string of any length (a whole line of a batch): a few hundred bytes say enough.
+    refuse(ReadErrorKind::NotJson, "the input is not valid JSON: " + shortened(std::move(line), 200));
+}
 
-    Json document;
-    try {
-        document = Json::parse(input.begin(), input.end(), watch);
-    } catch (const Json::parse_error &error) {
-        std::string reason = error.what();
-        const std::string prefix = "] ";
-        if (const auto at = reason.find(prefix); reason.starts_with("[json.exception") && at != std::string::npos) {
-            reason.erase(0, at + prefix.size());
+// Hands a value simdjson has read to the builder as the events nlohmann's parser would give for it.
+void replay(simdjson::dom::element value, StrictBuilder &builder)
+{
+    using simdjson::dom::element_type;
+    switch (value.type()) {
+    case element_type::OBJECT: {
+        builder.start_object(0);
+        const simdjson::dom::object members = value.get_object().value_unsafe();
+        for (const simdjson::dom::key_value_pair member : members) {
+            builder.key(member.key);
+            replay(member.value, builder);
         }
-        // The reason quotes the last bytes read; keep the message on one printable line. The quote can
-        // end inside a character (the parser stops at its first byte): drop such a broken piece, so that
-        // the message stays UTF-8 like the input.
-        std::string line;
-        for (const char c : reason) {
-            line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-        }
-        while (const auto broken = engine::firstInvalidUtf8(line)) {
-            line.erase(*broken, 1);
-        }
-        // The quote may be a string of any length (a whole line of a batch): a few hundred bytes say enough.
-        refuse(ReadErrorKind::NotJson, "the input is not valid JSON: " + shortened(std::move(line), 200));
+        builder.end_object();
+        break;
     }
-    if (repeated) {
-        refuse(ReadErrorKind::RepeatedKey, "the key " + inQuotes(*repeated) + " is given twice in one object",
-               *repeated);
+    case element_type::ARRAY: {
+        builder.start_array(0);
+        const simdjson::dom::array items = value.get_array().value_unsafe();
+        for (const simdjson::dom::element item : items) {
+            replay(item, builder);
+        }
+        builder.end_array();
+        break;
     }
-    return document;
+    case element_type::STRING: {
+        builder.text(value.get_string().value_unsafe());
+        break;
+    }
+    case element_type::INT64: {
+        // nlohmann calls a whole number written without a minus sign unsigned.
+        const std::int64_t number = value.get_int64().value_unsafe();
+        if (number >= 0) {
+            builder.number_unsigned(static_cast<std::uint64_t>(number));
+        } else {
+            builder.number_integer(number);
+        }
+        break;
+    }
+    case element_type::UINT64:
+        builder.number_unsigned(value.get_uint64().value_unsafe());
+        break;
+    case element_type::DOUBLE:
+        builder.number_float(value.get_double().value_unsafe(), {});
+        break;
+    case element_type::BOOL:
+        builder.boolean(value.get_bool().value_unsafe());
+        break;
+    case element_type::NULL_VALUE:
+        builder.null();
+        break;
+    }
+}
+
+// The input as JSON read by simdjson, which checks UTF-8 and the JSON grammar several times faster than
+// nlohmann's parser; nothing when it refuses the text or an object gives a key twice. Texts with \u
+// escapes are left to nlohmann's parser, the one that decides which code points such an escape may name.
+std::optional<Json> parseQuickly(std::string_view input)
+{
+    // The parser keeps buffers a few times the size of the longest text it has read; a sheet takes a
+    // few kilobytes, and a text of megabytes goes the slower way rather than hold on to that memory.
+    constexpr std::size_t longestQuick = std::size_t{1} << 20U;
+    if (input.size() > longestQuick || input.find("\\u") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    thread_local simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    if (parser.parse(input.data(), input.size()).get(root) != simdjson::SUCCESS) {
+        return std::nullopt;
+    }
+    StrictBuilder builder;
+    replay(root, builder);
+    if (builder.repeated()) {
+        return std::nullopt;
+    }
+    return std::move(builder.document());
 }
 
 // "format" names what the file is and "version" the edition of this layout; both come first, so that a
@@ -309,12 +463,8 @@ std::optional<std::string> readText(const Json &sheet, const std::string &key, s
     return found->get<std::string>();
 }
 
-SheetDocument readDocument(std::string_view input)
+SheetDocument readDocument(const Json &sheet)
 {
-    if (const auto bad = engine::firstInvalidUtf8(input)) {
-        refuse(ReadErrorKind::NotUtf8, "the input is not valid UTF-8 (byte " + std::to_string(*bad) + ")");
-    }
-    const Json sheet = parseStrict(input);
     if (!sheet.is_object()) {
         refuse(ReadErrorKind::NotSheet, "the input must be a JSON object describing one sheet, not " + describe(sheet));
     }
@@ -348,14 +498,25 @@ SheetDocument readDocument(std::string_view input)
 
 ReadResult readSheet(std::string_view bytes)
 {
-    try {
-        return readDocument(bytes);
-    } catch (const Refusal &refusal) {
-        return refusal.error;
-    } catch (const Json::exception &error) {
-        // Every access above checks the type first; this is the net under it.
-        return ReadError{ReadErrorKind::NotSheet, std::string("the input cannot be read: ") + error.what(), {}};
+    const auto read = [](const auto &parse) -> ReadResult {
+        try {
+            return readDocument(parse());
+        } catch (const Refusal &refusal) {
+            return refusal.error;
+        } catch (const Json::exception &error) {
+            // Every access above checks the type first; this is the net under it.
+            return ReadError{ReadErrorKind::NotSheet, std::string("the input cannot be read: ") + error.what(), {}};
+        }
+    };
+    // A sound sheet is read through simdjson. Anything refused there, by the JSON parser or by the sheet
+    // rules, is read again through nlohmann's parser, whose account of what is wrong the user gets.
+    if (std::optional<Json> quick = parseQuickly(bytes)) {
+        ReadResult document = read([&quick]() -> const Json & { return *quick; });
+        if (std::holds_alternative<SheetDocument>(document)) {
+            return document;
+        }
     }
+    return read([bytes] { return parseStrict(bytes); });
 }
 
 } // namespace zelvara::sheetfile

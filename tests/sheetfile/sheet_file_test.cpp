@@ -202,6 +202,14 @@ void SheetFileTest::badFile_givesItsKindAndMessage_data()
                                  << damaged + QStringLiteral("в нём неверно записан номер версии.");
     QTest::newRow("key twice") << QByteArray("{\"players\": 3, " + tail) << ReadErrorKind::RepeatedKey
                                << damaged + QStringLiteral("запись «players» встречается в нём дважды.");
+    QTest::newRow("field twice") << QByteArray(R"({"fields": {"HeapOfP1For3": "1", "HeapOfP1For3": "2"}, )" + tail)
+                                 << ReadErrorKind::RepeatedKey
+                                 << damaged + QStringLiteral("запись «HeapOfP1For3» встречается в нём дважды.");
+    QTest::newRow("a bad byte between keys")
+        << QByteArray("{\"note\": \"\", \xff}") << ReadErrorKind::NotUtf8
+        << file + QStringLiteral("не является пулей Zelvara: это не текст в кодировке UTF-8.");
+    QTest::newRow("a number beyond double") << QByteArray("{\"players\": 1e999, " + tail) << ReadErrorKind::NotSheet
+                                            << file + QStringLiteral("не является пулей Zelvara.");
     QTest::newRow("unknown key") << QByteArray("{\"score\": 1, " + tail) << ReadErrorKind::UnknownKey
                                  << damaged + QStringLiteral("в нём есть неизвестная запись «score».");
     QTest::newRow("no game type") << QByteArray(R"({"players": 3, "heapDivisibility": "OnNPlayers"})")
