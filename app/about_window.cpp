@@ -8,6 +8,8 @@
 #include <QCloseEvent>
 #include <QWindow>
 
+using namespace Qt::StringLiterals;
+
 namespace zelvara::app {
 
 TAboutProgram::TAboutProgram(QWidget *mainWindow)
@@ -15,8 +17,11 @@ TAboutProgram::TAboutProgram(QWidget *mainWindow)
                            Qt::WindowCloseButtonHint),
       m_ui(std::make_unique<Ui::TAboutProgram>()), m_mainWindow(mainWindow)
 {
-    m_ui->setupUi(this);
     setFont(widgets::sansFont());
+    m_ui->setupUi(this);
+    // The pictures are read here rather than by the form, which would have the toolkit guess their format.
+    m_ui->ProgramIcon->setPixmap(widgets::pngPixmap(u":/icons/zelvara.png"_s));
+    m_ui->Close1->setIcon(widgets::pngIcon(u":/images/close.png"_s));
     QFont title = font();
     title.setPointSize(14);
     m_ui->StaticText->setFont(title);

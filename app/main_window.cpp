@@ -22,11 +22,21 @@ namespace zelvara::app {
 TZelvara::TZelvara(platform::Desktop &desktop, QWidget *parent)
     : QMainWindow(parent), m_desktop(desktop), m_ui(std::make_unique<Ui::TZelvara>())
 {
+    // The face is set before the form makes the controls, so that they measure their texts once, in it.
+    setFont(widgets::sansFont());
     m_ui->setupUi(this);
+    // The pictures are read here rather than by the form, which would have the toolkit guess their format.
+    setWindowIcon(widgets::pngIcon(u":/icons/zelvara.png"_s));
+    m_ui->New->setIcon(widgets::pngIcon(u":/images/menu-new.png"_s));
+    m_ui->Reference->setIcon(widgets::pngIcon(u":/images/menu-rules.png"_s));
+    m_ui->Calculate->setIcon(widgets::pngIcon(u":/images/calculate.png"_s));
+    m_ui->HideResults->setIcon(widgets::pngIcon(u":/images/hide-results.png"_s));
+    m_ui->ReturnResults->setIcon(widgets::pngIcon(u":/images/return-results.png"_s));
+    m_ui->NewCalc->setIcon(widgets::pngIcon(u":/images/new-calc.png"_s));
+    m_ui->Info->setIcon(widgets::pngIcon(u":/images/about.png"_s));
     // A fixed single border: the system menu and the close box, no minimise or maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFont(widgets::sansFont());
 
     QPalette silver = m_ui->Client->palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));

@@ -45,9 +45,7 @@ QString today()
 } // namespace
 
 PaymentsController::PaymentsController(TZelvara &mainWindow, platform::Desktop &desktop, QObject *parent)
-    : QObject(parent), m_mainWindow(mainWindow), m_desktop(desktop),
-      m_paymentsWindow(std::make_unique<PaymentsWindow>(&mainWindow)),
-      m_breakdownWindow(std::make_unique<BreakdownWindow>(&mainWindow))
+    : QObject(parent), m_mainWindow(mainWindow), m_desktop(desktop)
 {
     QMenu *menu = mainWindow.poolMenu();
     // After the sheet-file commands, if any: a separator at the top of a menu is not drawn.
@@ -73,6 +71,20 @@ PaymentsController::PaymentsController(TZelvara &mainWindow, platform::Desktop &
 
 PaymentsController::~PaymentsController() = default;
 
+PaymentsWindow &PaymentsController::paymentsWindow()
+{
+    if (!m_paymentsWindow)
+        m_paymentsWindow = std::make_unique<PaymentsWindow>(&m_mainWindow);
+    return *m_paymentsWindow;
+}
+
+BreakdownWindow &PaymentsController::breakdownWindow()
+{
+    if (!m_breakdownWindow)
+        m_breakdownWindow = std::make_unique<BreakdownWindow>(&m_mainWindow);
+    return *m_breakdownWindow;
+}
+
 std::unique_ptr<correction::Account> PaymentsController::shownAccount() const
 {
     const auto shown = m_mainWindow.shownSettlement();
@@ -94,31 +106,35 @@ void PaymentsController::shownSettlementChanged()
 
 void PaymentsController::refreshViews()
 {
-    if (!m_paymentsWindow->isVisible() && !m_breakdownWindow->isVisible())
+    const auto open = [](const QWidget *view) { return view != nullptr && view->isVisible(); };
+    if (!open(m_paymentsWindow.get()) && !open(m_breakdownWindow.get()))
         return;
+    // Both views are kept up to date once either is open, so the other opens already filled.
+    PaymentsWindow &payments = paymentsWindow();
+    BreakdownWindow &breakdown = breakdownWindow();
     const std::unique_ptr<correction::Account> account = shownAccount();
     if (!account) {
-        m_paymentsWindow->showNothing(nothingShown());
-        m_breakdownWindow->showNothing(nothingShown());
+        payments.showNothing(nothingShown());
+        breakdown.showNothing(nothingShown());
         return;
     }
     if (account->payments.available)
-        m_paymentsWindow->showPayments(linesOf(account->pairLines), linesOf(account->transferLines),
-                                       QString::fromStdString(account->paymentsNote));
+        payments.showPayments(linesOf(account->pairLines), linesOf(account->transferLines),
+                              QString::fromStdString(account->paymentsNote));
     else
-        m_paymentsWindow->showNothing(u"Итоги слишком велики, чтобы разбить их на платежи."_s);
-    m_breakdownWindow->showLines(linesOf(account->breakdown.lines));
+        payments.showNothing(u"Итоги слишком велики, чтобы разбить их на платежи."_s);
+    breakdown.showLines(linesOf(account->breakdown.lines));
 }
 
 void PaymentsController::PaymentsClick()
 {
-    m_paymentsWindow->showBeside();
+    paymentsWindow().showBeside();
     refreshViews();
 }
 
 void PaymentsController::BreakdownClick()
 {
-    m_breakdownWindow->showBeside();
+    breakdownWindow().showBeside();
     refreshViews();
 }
 

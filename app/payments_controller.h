@@ -37,8 +37,9 @@ public:
     ~PaymentsController() override;
     Q_DISABLE_COPY_MOVE(PaymentsController)
 
-    PaymentsWindow &paymentsWindow() { return *m_paymentsWindow; }
-    BreakdownWindow &breakdownWindow() { return *m_breakdownWindow; }
+    // The two views, made on first use: most runs never open them.
+    PaymentsWindow &paymentsWindow();
+    BreakdownWindow &breakdownWindow();
 
     // The picture "Сохранить картинку…" writes: the shown sheet as it is drawn, `under` written below.
     QImage sheetPicture(const QString &under) const;

@@ -5,25 +5,12 @@
 #include "widgets/window_look.h"
 
 #include <QCloseEvent>
-#include <QIcon>
 #include <QPushButton>
 #include <QWindow>
 
 using namespace Qt::StringLiterals;
 
 namespace zelvara::correction {
-
-namespace {
-
-QIcon buttonIcon(const QString &normal, const QString &disabled)
-{
-    QIcon icon;
-    icon.addFile(normal, QSize(18, 18), QIcon::Normal);
-    icon.addFile(disabled, QSize(18, 18), QIcon::Disabled);
-    return icon;
-}
-
-} // namespace
 
 AnswerDialog::AnswerDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
@@ -40,8 +27,8 @@ void AnswerDialog::finishForm(QSize clientSize, QPushButton *ok, QPushButton *ca
     setFixedSize(clientSize);
     m_ok = ok;
 
-    ok->setIcon(buttonIcon(u":/images/ok.png"_s, u":/images/ok-disabled.png"_s));
-    cancel->setIcon(buttonIcon(u":/images/cancel.png"_s, u":/images/cancel-disabled.png"_s));
+    ok->setIcon(widgets::pngIcon(u":/images/ok.png"_s, u":/images/ok-disabled.png"_s));
+    cancel->setIcon(widgets::pngIcon(u":/images/cancel.png"_s, u":/images/cancel-disabled.png"_s));
     ok->setIconSize(QSize(18, 18));
     cancel->setIconSize(QSize(18, 18));
     ok->setDefault(true);

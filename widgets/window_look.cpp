@@ -2,6 +2,8 @@
 #include "widgets/window_look.h"
 
 #include <QAbstractButton>
+#include <QImage>
+#include <QImageReader>
 
 #include <vector>
 
@@ -43,6 +45,22 @@ QFont sansFont(int pixelSize)
 QFont narrowFont(int pixelSize)
 {
     return pixelFont({u"Liberation Sans Narrow"_s, u"DejaVu Sans Condensed"_s}, pixelSize);
+}
+
+QPixmap pngPixmap(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+QIcon pngIcon(const QString &normal, const QString &disabled)
+{
+    QIcon icon;
+    icon.addPixmap(pngPixmap(normal), QIcon::Normal);
+    if (!disabled.isEmpty())
+        icon.addPixmap(pngPixmap(disabled), QIcon::Disabled);
+    return icon;
 }
 
 void tabToCheckedOption(std::initializer_list<QAbstractButton *> buttons)

@@ -4,6 +4,8 @@
 // The look every window of the program shares.
 
 #include <QFont>
+#include <QIcon>
+#include <QPixmap>
 #include <QRadioButton>
 
 #include <initializer_list>
@@ -17,6 +19,12 @@ namespace zelvara::widgets {
 QFont sansFont(int pixelSize = 11);
 // "Arial Narrow" 8 point, the face of the name fields.
 QFont narrowFont(int pixelSize = 11);
+
+// One of the program's PNG pictures. Read as PNG by name: guessing the format would make the toolkit load
+// each of its image plugins to ask it.
+QPixmap pngPixmap(const QString &path);
+// A button's or window's picture from PNG files: the normal one and, when given, the disabled one.
+QIcon pngIcon(const QString &normal, const QString &disabled = {});
 
 // Tab enters a group of options at its checked button, whoever checked it: the player or the program.
 void tabToCheckedOption(std::initializer_list<QAbstractButton *> group);
