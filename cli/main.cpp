@@ -57,7 +57,9 @@ void complain(const std::string &what)
 
 bool writeOut(std::string_view text)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (!text.empty()) { // fwrite takes no null pointer, even for nothing
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
         complain(std::string("cannot write the output: ") + std::strerror(errno));
         return false;
