@@ -4,8 +4,8 @@
 
 #include "app/correction_controller.h"
 #include "app/main_window.h"
-#include "correction/choice_of_player_dialog.h"
-#include "correction/confirm_of_change_dialog.h"
+#include "correction/dialogs/choice_of_player_dialog.h"
+#include "correction/dialogs/confirm_of_change_dialog.h"
 #include "tests/support/announced_captions.h"
 #include "tests/support/recording_desktop.h"
 

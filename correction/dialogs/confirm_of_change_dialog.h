@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "correction/answer_dialog.h"
+#include "correction/dialogs/answer_dialog.h"
 
 #include <memory>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "correction/confirm_of_change_dialog.h"
+#include "correction/dialogs/confirm_of_change_dialog.h"
 
 #include "ui_confirm_of_change.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "correction/choice_of_player_dialog.h"
+#include "correction/dialogs/choice_of_player_dialog.h"
 
 #include "ui_choice_of_player.h"
 #include "widgets/window_look.h"

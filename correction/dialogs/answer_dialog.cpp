@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "correction/answer_dialog.h"
+#include "correction/dialogs/answer_dialog.h"
 
 #include "widgets/frame_centring.h"
 #include "widgets/window_look.h"
