@@ -66,6 +66,7 @@ std::string inQuotes(std::string_view text)
 // key an object gives twice: nlohmann would keep the last of two equal keys without a word, but a sheet
 // that gives a field twice is ambiguous. The key is checked against the object being built, so no set
 // of seen keys is kept beside it.
+// NOLINTNEXTLINE(bugprone-exception-escape): a failed allocation ends the program, as anywhere else
 class StrictBuilder
 {
 public:
@@ -79,11 +80,11 @@ public:
     bool boolean(bool value) { return add(value); }
     bool number_integer(number_integer_t value) { return add(value); }
     bool number_unsigned(number_unsigned_t value) { return add(value); }
-    bool number_float(number_float_t value, const string_t &) { return add(value); }
+    bool number_float(number_float_t value, const string_t & /*written*/) { return add(value); }
     bool string(string_t &value) { return add(value); }
     bool binary(binary_t &value) { return add(Json::binary(value)); }
-    bool start_object(std::size_t) { return open(Json::value_t::object); }
-    bool start_array(std::size_t) { return open(Json::value_t::array); }
+    bool start_object(std::size_t /*size*/) { return open(Json::value_t::object); }
+    bool start_array(std::size_t /*size*/) { return open(Json::value_t::array); }
     bool end_object() { return close(); }
     bool end_array() { return close(); }
 
@@ -101,7 +102,7 @@ public:
     // A string that needs no copy, from a document simdjson has read.
     bool text(std::string_view value) { return add(string_t(value)); }
 
-    bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &error)
+    bool parse_error(std::size_t /*position*/, const std::string & /*token*/, const nlohmann::detail::exception &error)
     {
         failure_ = error.what();
         // A number too large for a double is reported by the parser as out of range, not as bad syntax.
