@@ -193,18 +193,30 @@ Residues residuesOnThree(const HeapTable &adjustedHeaps, int players)
     return out;
 }
 
-Workings averageForm(int players, const WhistTable &whists, const HeapTable &adjustedHeaps, std::int64_t heapSum,
-                     Extended divisor, Extended whistValue)
+namespace {
+
+// What both forms record before they work: the sheet's size, the form, the divisor, V and the whists.
+Workings startWorkings(int players, SettlementForm form, const WhistTable &whists, Extended divisor,
+                       Extended whistValue)
 {
     Workings workings;
     workings.players = players;
-    workings.form = SettlementForm::Average;
+    workings.form = form;
     workings.divisor = divisor;
     workings.whistValue = whistValue;
-    workings.adjustedHeaps = adjustedHeaps;
-    workings.heapSum = heapSum;
     workings.whists = whists;
     workings.results.players = players;
+    return workings;
+}
+
+} // namespace
+
+Workings averageForm(int players, const WhistTable &whists, const HeapTable &adjustedHeaps, std::int64_t heapSum,
+                     Extended divisor, Extended whistValue)
+{
+    Workings workings = startWorkings(players, SettlementForm::Average, whists, divisor, whistValue);
+    workings.adjustedHeaps = adjustedHeaps;
+    workings.heapSum = heapSum;
     for (int i = 0; i < players; ++i) {
         Extended balance = static_cast<Extended>(heapSum) / divisor;
         balance = balance - static_cast<Extended>(adjustedHeaps[at(i)]);
@@ -224,13 +236,8 @@ Workings averageForm(int players, const WhistTable &whists, const HeapTable &adj
 
 Workings claimsForm(int players, const WhistTable &whists, const HeapTable &x, Extended divisor, Extended whistValue)
 {
-    Workings workings;
-    workings.players = players;
-    workings.form = SettlementForm::Claims;
-    workings.divisor = divisor;
-    workings.whistValue = whistValue;
+    Workings workings = startWorkings(players, SettlementForm::Claims, whists, divisor, whistValue);
     workings.claimHeaps = x;
-    workings.whists = whists;
     for (int i = 0; i < players; ++i) {
         for (int j = 0; j < players; ++j) {
             if (i != j) {
@@ -239,7 +246,6 @@ Workings claimsForm(int players, const WhistTable &whists, const HeapTable &x, E
             }
         }
     }
-    workings.results.players = players;
     for (int i = 0; i < players; ++i) {
         Extended balance = 0;
         for (int j = 0; j < players; ++j) {

@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "tests/support/announced_captions.h"
+#include "tests/support/find_control.h"
 #include "tests/support/recording_desktop.h"
 
 #include <QAction>
@@ -79,10 +80,7 @@ private slots:
 private:
     template <typename T> T *find(const QString &name) const
     {
-        T *widget = m_window->findChild<T *>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
+        return zelvara::testing::findControl<T>(*m_window, name);
     }
     QLineEdit *edit(const QString &name) const { return find<QLineEdit>(name); }
     void type(const QString &field, const QString &text);

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/payments_controller.h"
 #include "app/payments_window.h"
+#include "tests/support/find_control.h"
 #include "tests/support/recording_desktop.h"
 
 #include <QAction>
@@ -72,10 +73,7 @@ private slots:
 private:
     template <typename T> T *find(const QString &name) const
     {
-        T *widget = m_window->findChild<T *>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
+        return zelvara::testing::findControl<T>(*m_window, name);
     }
     QAction *action(const QString &name) const { return find<QAction>(name); }
     void fill(const Entries &entries)

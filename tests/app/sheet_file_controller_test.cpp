@@ -8,6 +8,7 @@
 #include "app/sheet_file_controller.h"
 #include "correction/dialogs/choice_of_player_dialog.h"
 #include "correction/dialogs/confirm_of_change_dialog.h"
+#include "tests/support/find_control.h"
 #include "tests/support/recording_desktop.h"
 
 #include <QDate>
@@ -114,10 +115,7 @@ private slots:
 private:
     template <typename T> T *find(const QString &name) const
     {
-        T *widget = m_window->findChild<T *>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
+        return zelvara::testing::findControl<T>(*m_window, name);
     }
     QLineEdit *edit(const QString &name) const { return find<QLineEdit>(name); }
     void click(const QString &button) { QTest::mouseClick(find<QWidget>(button), Qt::LeftButton); }
