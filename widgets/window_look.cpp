@@ -4,6 +4,7 @@
 #include "platform/jpeg_image.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 
@@ -73,8 +74,13 @@ QPixmap pngPixmap(const QString &path)
 QIcon pngIcon(const QString &normal, const QString &disabled)
 {
     QIcon icon;
-    const auto add = [&icon](const QString &path, QIcon::Mode mode) {
+    // The larger drawings are read only where a screen is scaled, so a start at 100 % reads no more files
+    // than before.
+    const bool scaled = qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1;
+    const auto add = [&icon, scaled](const QString &path, QIcon::Mode mode) {
         icon.addPixmap(pngPixmap(path), mode);
+        if (!scaled)
+            return;
         if (const QPixmap twice = artwork(path, 2); twice.devicePixelRatio() > 1)
             icon.addPixmap(twice, mode);
     };

@@ -23,8 +23,8 @@ QFont narrowFont(int pixelSize = 11);
 // One of the program's PNG pictures. Read as PNG by name: guessing the format would make the toolkit load
 // each of its image plugins to ask it.
 QPixmap pngPixmap(const QString &path);
-// A button's or window's picture from PNG files: the normal one and, when given, the disabled one; each
-// with its drawing at twice the size where there is one, which the toolkit paints on a scaled screen.
+// A button's or window's picture from PNG files: the normal one and, when given, the disabled one; where
+// a screen is scaled, each with its drawing at twice the size, which the toolkit paints there.
 QIcon pngIcon(const QString &normal, const QString &disabled = {});
 
 // The program's pictures are drawn twice: "pool4.jpg" for a screen at 100 % and "pool4@2x.jpg" (Qt's
