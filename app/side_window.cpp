@@ -72,36 +72,38 @@ void SideWindow::showBeside()
         if (QWindow *own = windowHandle(); own && m_mainWindow->windowHandle())
             own->setTransientParent(m_mainWindow->windowHandle());
     }
-    show();
     if (!m_placed && m_mainWindow) {
         m_placed = true;
         placeBeside();
     }
+    show();
     raise();
     activateWindow();
 }
 
 void SideWindow::placeBeside()
 {
-    const QScreen *screen = m_mainWindow->screen();
-    if (screen == nullptr)
-        return;
-    // The window manager may not have framed this window yet: the main window's frame stands in for its
-    // own, as windows of one program get the same decoration.
-    QMargins margins = widgets::FrameCentring::frameMargins(this);
-    if (margins.isNull())
-        margins = widgets::FrameCentring::frameMargins(m_mainWindow);
-    const QRect main = m_mainWindow->frameGeometry();
-    // The options and the buttons stand right of the sheet, to the main window's right edge.
-    QRect column = main;
-    if (const auto *sheet = m_mainWindow->findChild<const SheetPanel *>())
-        column.setLeft(sheet->mapToGlobal(QPoint(sheet->width(), 0)).x());
-    const QRect frame =
-        sideWindowFrame(main, column, size().grownBy(margins),
-                        minimumSizeHint().expandedTo(minimumSize()).grownBy(margins), screen->availableGeometry());
-    if (frame.size() != size().grownBy(margins))
-        resize(frame.size().shrunkBy(margins));
-    move(frame.topLeft());
+    // Placed by its frame, which the window manager draws only once the window shows: until then the main
+    // window's frame stands in, and the window is placed again when its own arrives.
+    const QSize natural = size();
+    const QSize least = minimumSizeHint().expandedTo(minimumSize());
+    auto *placement = new widgets::FrameCentring(this);
+    placement->placeBy(
+        [this, natural, least](const QMargins &margins) {
+            const QScreen *screen = m_mainWindow ? m_mainWindow->screen() : nullptr;
+            if (screen == nullptr)
+                return frameGeometry().topLeft();
+            const QRect main = m_mainWindow->frameGeometry();
+            // The options and the buttons stand right of the sheet, to the main window's right edge.
+            QRect column = main;
+            if (const auto *sheet = m_mainWindow->findChild<const SheetPanel *>())
+                column.setLeft(sheet->mapToGlobal(QPoint(sheet->width(), 0)).x());
+            const QRect frame = sideWindowFrame(main, column, natural.grownBy(margins), least.grownBy(margins),
+                                                screen->availableGeometry());
+            resize(frame.size().shrunkBy(margins));
+            return frame.topLeft();
+        },
+        m_mainWindow);
 }
 
 } // namespace zelvara::app
