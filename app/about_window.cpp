@@ -20,7 +20,7 @@ TAboutProgram::TAboutProgram(QWidget *mainWindow)
     setFont(widgets::sansFont());
     m_ui->setupUi(this);
     // The pictures are read here rather than by the form, which would have the toolkit guess their format.
-    m_ui->ProgramIcon->setPixmap(widgets::pngPixmap(u":/icons/zelvara.png"_s));
+    m_ui->ProgramIcon->setPixmap(widgets::artwork(u":/icons/zelvara.png"_s, devicePixelRatio()));
     m_ui->Close1->setIcon(widgets::pngIcon(u":/images/close.png"_s));
     QFont title = font();
     title.setPointSize(14);

@@ -3,7 +3,6 @@
 
 #include "app/sheet_panel.h"
 #include "platform/desktop.h"
-#include "platform/jpeg_image.h"
 #include "platform/settings_location.h"
 #include "ui_main_window.h"
 #include "widgets/frame_centring.h"
@@ -44,7 +43,7 @@ TZelvara::TZelvara(platform::Desktop &desktop, QWidget *parent)
     for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         silver.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
     m_ui->Client->setPalette(silver);
-    m_ui->Preference->setPixmap(platform::loadJpeg(u":/images/banner.jpg"_s));
+    m_ui->Preference->setPixmap(widgets::artwork(u":/images/banner.jpg"_s, devicePixelRatio()));
 
     // The sheets' fields join the tab order between the options and the buttons.
     std::vector<QWidget *> chain = {m_ui->Nondivisible};

@@ -2,12 +2,14 @@
 #pragma once
 
 // Where each field of the three pool sheets sits on its panel, and the order the Tab key visits them.
-// The window builds all three sheets from these rows, so a sheet is one table, not one block of code;
-// scripts/draw-artwork reads the same rows to draw the sheets' cells round the fields.
+// The window builds all three sheets from these rows, so a sheet is one table, not one block of code.
+// The rows are data, resources/sheet_layout.json, compiled in as constant tables at build time (the
+// program reads no JSON when it starts); scripts/draw-artwork reads the same file to draw the sheets'
+// cells round the fields.
 
 #include "engine/sheet.h"
 
-#include <vector>
+#include <span>
 
 namespace zelvara::app {
 
@@ -33,12 +35,12 @@ struct PanelPlace
     int width = 0;
     int height = 0;
 };
-constexpr PanelPlace PicturePlace{8, 7, 363, 363};
-constexpr PanelPlace WhistLabelPlace{173, 169, 0, 0};
+extern const PanelPlace PicturePlace;
+extern const PanelPlace WhistLabelPlace;
 
 // Every field of the sheet of `players` (4, 3 or 2), in tab order: heaps, pools, the whists round the
 // sheet, names, the whist value; the result fields come last (they are not tab stops).
-const std::vector<SheetField> &sheetLayout(int players);
+std::span<const SheetField> sheetLayout(int players);
 
 FieldSize fieldSize(engine::FieldKind kind);
 

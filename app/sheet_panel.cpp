@@ -3,7 +3,6 @@
 
 #include "app/sheet_layout.h"
 #include "platform/desktop.h"
-#include "platform/jpeg_image.h"
 #include "widgets/window_look.h"
 
 #include <QKeyEvent>
@@ -148,7 +147,8 @@ void SheetPanel::showEvent(QShowEvent *event)
 {
     // The sheets not shown at start cost nothing until the player first turns to them.
     if (m_picture != nullptr && m_picture->pixmap().isNull())
-        m_picture->setPixmap(platform::loadJpeg(u":/images/pool"_s + QString::number(m_players) + u".jpg"_s));
+        m_picture->setPixmap(
+            widgets::artwork(u":/images/pool"_s + QString::number(m_players) + u".jpg"_s, devicePixelRatio()));
     QWidget::showEvent(event);
 }
 

@@ -17,6 +17,15 @@ bool fromLot(ShownBy by)
     return by == ShownBy::LotAccepted || by == ShownBy::LotDeclined;
 }
 
+// Whether showing the results changed any of them: a dialog rounds to hundredths, and a result already
+// in whole hundredths reads the same either way.
+bool changedByRounding(const CorrectionOutcome &outcome, char separator)
+{
+    const std::vector<engine::ShownResult> exact = engine::showResults(outcome.workings.results, separator);
+    return !std::equal(exact.begin(), exact.end(), outcome.results.begin(), outcome.results.end(),
+                       [](const auto &a, const auto &b) { return a.text == b.text; });
+}
+
 std::string heapChange(std::int64_t before, std::int64_t after)
 {
     return "(" + std::to_string(before) + " → " + std::to_string(after) + ")";
@@ -55,15 +64,15 @@ std::string confirmedInWords(const engine::ShownSettlement &shown, const Correct
     }
     text += " Горы: " + heaps +
             "; за каждое списанное очко остальные пишут на игрока по 3 виста, за каждое добавленное игрок пишет по 3 "
-            "виста на остальных; итоги округлены до сотых.";
-    return text;
+            "виста на остальных";
+    return text + (changedByRounding(outcome, shown.decimalSeparator) ? "; итоги округлены до сотых." : ".");
 }
 
 std::string declinedInWords(const engine::ShownSettlement &shown, const CorrectionOutcome &outcome)
 {
     std::string text = std::string("Поправка ") + (fromLot(shown.shownBy) ? "по жребию " : "") +
                        "отклонена («Отмена»): лист не изменен, ";
-    if (!outcome.rounded) {
+    if (!changedByRounding(outcome, shown.decimalSeparator)) {
         return text + "итоги показаны без округления.";
     }
     if (shown.shownBy == ShownBy::LotDeclined && outcome.workings.players == 4) {

@@ -2,14 +2,60 @@
 #include "engine/breakdown.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace zelvara::engine {
 
 namespace {
 
+// A breakdown is read by a player checking it by hand: four decimals are more than any sheet's numbers
+// need, and more than that (a third) is noise to them.
+constexpr int MostDecimals = 4;
+
 std::size_t at(int index)
 {
     return static_cast<std::size_t>(index);
+}
+
+// Whether the general form of `value` is short enough as it is: four decimals at most, or a number so
+// large that the general form already gives it an exponent and no more than 15 digits.
+bool shortEnough(const std::string &text, Extended value, char separator)
+{
+    if (text.find('E') != std::string::npos) {
+        return std::fabs(value) >= 1;
+    }
+    const std::size_t point = text.find(separator);
+    return point == std::string::npos || text.size() - point - 1 <= MostDecimals;
+}
+
+// A number as the breakdown writes it: exactly, when four decimals hold it; otherwise rounded to four
+// with "…" to say so ("63,3333…"). A minus is the same "-" as in the results.
+std::string decimal(Extended value, char separator)
+{
+    std::string text = formatGeneral(value, separator);
+    if (shortEnough(text, value, separator)) {
+        return text;
+    }
+    char buffer[64];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, MostDecimals);
+    if (error != std::errc{}) {
+        return text;
+    }
+    text.assign(buffer, end);
+    std::replace(text.begin(), text.end(), '.', separator);
+    return text + "…";
+}
+
+// A result as the result field shows it, or, when the field shows more than four decimals, the same
+// number shortened as every other number of the breakdown is.
+std::string resultText(const std::string &shown, Extended value, char separator)
+{
+    if (shortEnough(shown, value, separator)) {
+        return shown;
+    }
+    return (value > 0 ? "+" : "") + decimal(value, separator);
 }
 
 std::string number(std::int64_t value)
@@ -28,7 +74,7 @@ std::string divisionInWords(HeapDivision division, int players)
     case HeapDivision::OnNPlayers:
         return "гора делится на " + number(players) + " игроков";
     case HeapDivision::OnNPlayersMinus1:
-        return "гора делится на " + number(players - 1) + " игроков (N — 1)";
+        return "гора делится на " + number(players - 1) + " игроков (N - 1)";
     case HeapDivision::Nondivisible:
         break;
     }
@@ -38,25 +84,25 @@ std::string divisionInWords(HeapDivision division, int players)
 // How the balances were formed, in words, with the divisor the settlement used.
 std::string formInWords(const Workings &w, char separator)
 {
-    const std::string divisor = formatGeneral(w.divisor, separator);
+    const std::string divisor = decimal(w.divisor, separator);
     switch (w.form) {
     case SettlementForm::Average:
         return "Доля горы каждого: (T / " + divisor +
-               " − D) × 10 вистов; баланс = доля + висты, написанные игроком, − висты, написанные на него.";
+               " - D) × 10 вистов; баланс = доля + висты, написанные игроком, - висты, написанные на него.";
     case SettlementForm::Claims:
         return "Претензии: c(i, j) = 10 × " + std::string(w.shift != 0 || w.levelling != 0 ? "X_j" : "D_j") + " / " +
-               divisor + " + W(i→j), что игрок i получает с игрока j; баланс = Σ c(i, j) − Σ c(j, i).";
+               divisor + " + W(i→j), что игрок i получает с игрока j; баланс = Σ c(i, j) - Σ c(j, i).";
     case SettlementForm::IntegerClaims:
         break;
     }
     return "Претензии в целых вистах: c(i, j) = 10 × D_j + W(i→j), что игрок i получает с игрока j; баланс = Σ c(i, "
-           "j) − Σ c(j, i).";
+           "j) - Σ c(j, i).";
 }
 
 std::string heapsLine(const Workings &w, const std::vector<BreakdownRow> &rows)
 {
     const std::string factor = w.poolFactor == 1 ? "пуля" : number(w.poolFactor) + " × пуля";
-    std::string line = "D = гора − " + factor + "; сумма T = " + number(w.heapSum) + ".";
+    std::string line = "D = гора - " + factor + "; сумма T = " + number(w.heapSum) + ".";
     if (w.shift != 0) {
         line += " Наименьшая D поднята до 0: все D + " + number(w.shift) + ".";
     }
@@ -69,11 +115,11 @@ std::string heapsLine(const Workings &w, const std::vector<BreakdownRow> &rows)
 
 std::string rowLine(const std::string &name, const BreakdownRow &row, const Workings &w, int player, char separator)
 {
-    const auto real = [&](Extended value) { return formatGeneral(value, separator); };
+    const auto real = [&](Extended value) { return decimal(value, separator); };
     std::string line =
         name + ": гора " + number(row.heap) + ", пуля " + number(row.pool) + ", D = " + number(row.adjustedHeap);
     if (row.shiftedHeap) {
-        line += ", после подъема " + number(*row.shiftedHeap);
+        line += ", после подъёма " + number(*row.shiftedHeap);
     }
     if (row.levelledHeap) {
         line += ", в претензиях X = " + number(*row.levelledHeap);
@@ -83,14 +129,15 @@ std::string rowLine(const std::string &name, const BreakdownRow &row, const Work
     }
     if (row.claimsOwed && row.claimsOwing) {
         const std::string i = number(player);
-        line += "; ему должны " + real(*row.claimsOwed) + " (Σ c(" + i + ", j)), он должен " + real(*row.claimsOwing) +
-                " (Σ c(j, " + i + "))";
+        line += "; его претензии: " + real(*row.claimsOwed) + " (Σ c(" + i +
+                ", j)); претензии к нему: " + real(*row.claimsOwing) + " (Σ c(j, " + i + "))";
     }
     line += "; висты: написал " + number(row.whistsWritten) + ", на него " + number(row.whistsReceived) + ", разница " +
             signedNumber(row.whistsWritten - row.whistsReceived);
-    line +=
-        "; баланс в вистах " + real(row.balanceInWhists) + " × " + real(w.whistValue) + " = итог " + row.result + ".";
-    return line;
+    line += "; баланс в вистах " + real(row.balanceInWhists) + " × " + real(w.whistValue) + " = итог " +
+            resultText(row.result, w.results.values[at(player - 1)], separator);
+    // "…" closes the sentence as well as a point would.
+    return line.ends_with("…") ? line : line + ".";
 }
 
 } // namespace
@@ -99,7 +146,7 @@ std::string caseInWords(const Options &options, int players, Extended whistValue
 {
     return std::string(options.gameType == GameType::Sochi ? "Сочи / Ростов" : "Ленинград") + "; " + number(players) +
            " игрока; " + divisionInWords(options.heapDivision, players) + "; цена виста " +
-           formatGeneral(whistValue, decimalSeparator);
+           decimal(whistValue, decimalSeparator);
 }
 
 Breakdown breakdownOf(const Workings &workings, const Options &options,

@@ -3,6 +3,8 @@
 
 // How the shown results came about, step by step, for the case actually used: read straight from the
 // settlement's working values, so every number in it is one the results were computed from.
+// The lines write numbers with at most four decimals; one that needs more (a third) is rounded to four
+// and marked "…" ("63,3333…"). Every minus, in numbers and in formulas alike, is the "-" of the results.
 
 #include "engine/result_format.h"
 #include "engine/settlement.h"
@@ -28,8 +30,8 @@ struct BreakdownRow
     std::optional<std::int64_t> levelledHeap;
     // Average form: the player's share of the heap, (T / divisor - D) * 10 whists.
     std::optional<Extended> share;
-    // Claims forms: what the others owe the player (sum of c(i, j)) and what the player owes them
-    // (sum of c(j, i)), in whists.
+    // Claims forms: the player's claims on the others (sum of c(i, j)) and the others' claims on the
+    // player (sum of c(j, i)), in whists; either may be negative.
     std::optional<Extended> claimsOwed;
     std::optional<Extended> claimsOwing;
     std::int64_t whistsWritten = 0;  // the player's whists on the others

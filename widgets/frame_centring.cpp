@@ -29,41 +29,42 @@ QMargins FrameCentring::frameMargins(const QWidget *window)
 
 void FrameCentring::centreOver(const QWidget *over)
 {
-    m_over = over;
-    m_area = QRect();
-    QMargins margins = frameMargins(m_window);
-    // Windows of one program get the same decoration: the frame below stands in for one still unknown.
-    if (margins.isNull() && over != nullptr)
-        margins = frameMargins(over);
-    place(margins);
+    const QPointer<const QWidget> target(over);
+    const QRect fallback = over != nullptr ? over->frameGeometry() : QRect();
+    placeBy(
+        [this, target, fallback](const QMargins &margins) {
+            return centredFrame(target ? target->frameGeometry().center() : fallback.center(), margins);
+        },
+        over);
 }
 
 void FrameCentring::centreOn(const QRect &area)
 {
-    m_over = nullptr;
-    m_area = area;
-    place(frameMargins(m_window));
+    placeBy([this, area](const QMargins &margins) { return centredFrame(area.center(), margins); }, nullptr);
 }
 
-QPoint FrameCentring::targetCentre() const
+void FrameCentring::placeBy(FrameRule rule, const QWidget *like)
 {
-    if (m_over)
-        return m_over->frameGeometry().center();
-    return m_area.center();
+    m_rule = std::move(rule);
+    QMargins margins = frameMargins(m_window);
+    // Windows of one program get the same decoration: another's frame stands in for one still unknown.
+    if (margins.isNull() && like != nullptr)
+        margins = frameMargins(like);
+    place(margins);
 }
 
-QPoint FrameCentring::frameTopLeft(const QMargins &margins) const
+QPoint FrameCentring::centredFrame(const QPoint &centre, const QMargins &margins) const
 {
     const QSize frame = m_window->size().grownBy(margins);
-    const QPoint centre = targetCentre();
     return {centre.x() - (frame.width() - 1) / 2, centre.y() - (frame.height() - 1) / 2};
 }
 
 void FrameCentring::place(const QMargins &margins)
 {
     m_used = margins;
+    m_asked = m_rule(margins);
     // A window's position is the top left corner of its frame.
-    m_window->move(frameTopLeft(margins));
+    m_window->move(m_asked);
     if (frameMargins(m_window).isNull()) {
         m_since.start();
         m_poll.start();
@@ -81,9 +82,8 @@ void FrameCentring::checkMargins()
         // made before it was placed): either way the frame goes where it belongs. A window that stands
         // anywhere else has been moved by the player meanwhile, and stays.
         const QPoint frame = m_window->frameGeometry().topLeft();
-        const QPoint asked = frameTopLeft(m_used);
-        const bool byInnerCorner = frame == asked - QPoint(margins.left(), margins.top());
-        if ((frame == asked && margins != m_used) || byInnerCorner)
+        const bool byInnerCorner = frame == m_asked - QPoint(margins.left(), margins.top());
+        if ((frame == m_asked && margins != m_used) || byInnerCorner)
             place(margins);
     } else if (m_since.elapsed() > WaitMs) {
         // No frame at all (or a window manager that never tells): the first placement stands.

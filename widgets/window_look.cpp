@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/window_look.h"
 
+#include "platform/jpeg_image.h"
+
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 
@@ -20,6 +23,20 @@ QFont pixelFont(const QStringList &families, int pixelSize)
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     return font;
+}
+
+// Qt's name for a picture drawn at twice the size: "banner@2x.jpg" beside "banner.jpg".
+QString twiceSizePath(const QString &path)
+{
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot < 0 || dot < path.lastIndexOf(u'/'))
+        return path + u"@2x"_s;
+    return path.left(dot) + u"@2x"_s + path.mid(dot);
+}
+
+QPixmap picture(const QString &path)
+{
+    return path.endsWith(u".jpg"_s) ? platform::loadJpeg(path) : pngPixmap(path);
 }
 
 // Only the checked button of a group keeps its Tab stop; the others are reached with the arrow keys.
@@ -57,10 +74,32 @@ QPixmap pngPixmap(const QString &path)
 QIcon pngIcon(const QString &normal, const QString &disabled)
 {
     QIcon icon;
-    icon.addPixmap(pngPixmap(normal), QIcon::Normal);
+    // The larger drawings are read only where a screen is scaled, so a start at 100 % reads no more files
+    // than before.
+    const bool scaled = qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1;
+    const auto add = [&icon, scaled](const QString &path, QIcon::Mode mode) {
+        icon.addPixmap(pngPixmap(path), mode);
+        if (!scaled)
+            return;
+        if (const QPixmap twice = artwork(path, 2); twice.devicePixelRatio() > 1)
+            icon.addPixmap(twice, mode);
+    };
+    add(normal, QIcon::Normal);
     if (!disabled.isEmpty())
-        icon.addPixmap(pngPixmap(disabled), QIcon::Disabled);
+        add(disabled, QIcon::Disabled);
     return icon;
+}
+
+QPixmap artwork(const QString &path, qreal ratio)
+{
+    if (ratio > 1) {
+        QPixmap twice = picture(twiceSizePath(path));
+        if (!twice.isNull()) {
+            twice.setDevicePixelRatio(2);
+            return twice;
+        }
+    }
+    return picture(path);
 }
 
 void tabToCheckedOption(std::initializer_list<QAbstractButton *> buttons)

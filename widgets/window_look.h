@@ -23,8 +23,16 @@ QFont narrowFont(int pixelSize = 11);
 // One of the program's PNG pictures. Read as PNG by name: guessing the format would make the toolkit load
 // each of its image plugins to ask it.
 QPixmap pngPixmap(const QString &path);
-// A button's or window's picture from PNG files: the normal one and, when given, the disabled one.
+// A button's or window's picture from PNG files: the normal one and, when given, the disabled one; where
+// a screen is scaled, each with its drawing at twice the size, which the toolkit paints there.
 QIcon pngIcon(const QString &normal, const QString &disabled = {});
+
+// The program's pictures are drawn twice: "pool4.jpg" for a screen at 100 % and "pool4@2x.jpg" (Qt's
+// naming) for a scaled one. `path`'s drawing for a screen of `ratio` device pixels per pixel: on any
+// scaled screen the larger one, carrying ratio 2, so it shows at the same size in finer detail (as Qt
+// chooses "@2x" files itself); otherwise, or when there is no larger one, the picture as named. JPEG
+// ("*.jpg") or PNG; a null pixmap when neither file reads.
+QPixmap artwork(const QString &path, qreal ratio);
 
 // Tab enters a group of options at its checked button, whoever checked it: the player or the program.
 void tabToCheckedOption(std::initializer_list<QAbstractButton *> group);

@@ -124,7 +124,8 @@ void AccountTest::account_dialogAnswersExplainedAndPaid_data()
         << u"расхождение 0,01 из-за округления: итоги в сумме дают -0,01, поэтому Запад платит 6,66 вместо 6,67; "
            u"суммы по парам округлены до сотых: Запад — Восток, Запад — Юг"_qs
         << u"Поправка по жребию отклонена («Отмена»): лист не изменен, итоги округлены до сотых."_qs;
-    // Heaps 4, 2, 7, 10: Север loses a point, the others write 3 on him; results +23, +51, -17, -57.
+    // Heaps 4, 2, 7, 10: Север loses a point, the others write 3 on him; results +23, +51, -17, -57, whole
+    // already, so nothing is said of rounding.
     QTest::newRow("the confirmation accepted")
         << record(4, u"H=4/2/7/10"_qs, HeapDivision::OnNPlayersMinus1, ShownBy::ConfirmedAccepted)
         << QStringList{u"Запад платит Северу 7,00"_qs, u"Восток платит Западу 10,00"_qs,
@@ -134,7 +135,7 @@ void AccountTest::account_dialogAnswersExplainedAndPaid_data()
         << QString()
         << u"Поправка принята («OK»): списать 1 очко с горы игрока Север. Горы: Север (2 → 1); за каждое "
            u"списанное очко остальные пишут на игрока по 3 виста, за каждое добавленное игрок пишет по 3 виста на "
-           u"остальных; итоги округлены до сотых."_qs;
+           u"остальных."_qs;
 }
 
 void AccountTest::account_dialogAnswersExplainedAndPaid()

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Who pays whom on a real desktop: the first worked sheet settled, "Кто кому платит…" opened from the
-"Пуля" menu with the mouse, both views read line by line through the accessibility tree as a screen
-reader reads them, Escape closing the window with the main window still usable, and an open window that
-does not keep the program running once the main window is closed."""
+"Пуля" menu with the mouse, the window over the sheet and clear of the options and buttons, both views
+read line by line through the accessibility tree as a screen reader reads them, Escape closing the
+window with the main window still usable, and an open window that does not keep the program running
+once the main window is closed."""
 
 import os
 
@@ -31,6 +32,17 @@ class PaymentsTest(e.ProgramTestCase):
         except e.Timeout:
             self.assertEqual(self.lines(app, view), expected)
 
+    def assertClearOfTheColumn(self, window, main):
+        """The 1024-pixel screen has no room beside the main window: the view lies over the sheet, its top
+        level with the main window's, and leaves the options and buttons (from 377 pixels into the main
+        window's inner area) in view."""
+        e.wait_for("both frames", lambda: e.frame_of(window) is not None and e.frame_of(main) is not None, 5)
+        x, y, w, _ = e.frame_of(window)
+        column = int(e.window_info(main)["Absolute upper-left X"]) + 377
+        self.assertLessEqual(x + w, column, "the view covers the options and buttons")
+        self.assertGreaterEqual(x, 0)
+        self.assertEqual(y, e.frame_of(main)[1], "the tops are not aligned")
+
     def test_example1_paymentsReadThroughAccessibilityTree(self):
         program = self.start(e.private_program_folder(self.binary, e.SEAT_NAMES))
         main = e.wait_window(e.MAIN_CAPTION, program.pid)
@@ -47,6 +59,7 @@ class PaymentsTest(e.ProgramTestCase):
         e.click(item)
         window = e.wait_window(CAPTION, program.pid)
         self.assertTrue(e.is_dialog_of(window, main), "the window could hide behind the main window")
+        self.assertClearOfTheColumn(window, main)
         self.assertTrue(e.is_enabled(e.find(app, "Рассчитать")), "the main window must stay usable")
 
         self.assertLines(app, "По парам", PAIRS)

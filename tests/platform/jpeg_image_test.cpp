@@ -58,6 +58,11 @@ private slots:
         QTest::newRow("sheet for 4") << u":/images/pool4.jpg"_s << QSize(363, 363);
         QTest::newRow("sheet for 3") << u":/images/pool3.jpg"_s << QSize(363, 363);
         QTest::newRow("sheet for 2") << u":/images/pool2.jpg"_s << QSize(363, 363);
+        // The drawings for a scaled screen halve the colour resolution (4:2:0), the others keep it whole.
+        QTest::newRow("banner at 2x") << u":/images/banner@2x.jpg"_s << QSize(1020, 186);
+        QTest::newRow("sheet for 4 at 2x") << u":/images/pool4@2x.jpg"_s << QSize(726, 726);
+        QTest::newRow("sheet for 3 at 2x") << u":/images/pool3@2x.jpg"_s << QSize(726, 726);
+        QTest::newRow("sheet for 2 at 2x") << u":/images/pool2@2x.jpg"_s << QSize(726, 726);
     }
 
     void committedPicture_decodesWhole()
