@@ -124,7 +124,7 @@ void PaymentsTest::generatedSheets_pairsPaymentsAndBreakdownAgreeWithResults()
             }
 
             // Payments: whole hundredths that add up to each player's rounded total.
-            const auto shown = showResults(w->results, separator);
+            const auto shown = resultTexts(w->results, separator);
             const Payments payments = paymentsOf(*w, shown, separator);
             QVERIFY2(payments.available, where.constData());
             std::array<std::int64_t, MaxPlayers> byPairs{};
@@ -294,7 +294,7 @@ void PaymentsTest::breakdown_example1ReadsNaturally()
     const Options options{GameType::Sochi, HeapDivision::OnNPlayers};
     const Workings w = settled(4, Example1, options);
     const auto names = SheetTexts::withDesignTexts(4).names;
-    const Breakdown breakdown = breakdownOf(w, options, names, showResults(w.results, ','), {}, ',');
+    const Breakdown breakdown = breakdownOf(w, options, names, resultTexts(w.results, ','), {}, ',');
     QCOMPARE(QString::fromStdString(breakdown.caseText),
              u"Сочи / Ростов; 4 игрока; гора делится на 4 игроков; цена виста 1"_qs);
     QCOMPARE(qLines(breakdown.lines),
@@ -320,7 +320,7 @@ void PaymentsTest::breakdown_fourOnThreeShowsShiftAndLevelling()
     const auto names = SheetTexts::withDesignTexts(4).names;
     // Adjusted heaps -2, 1, 4, 7 are raised by 2; their residues are all 0, so nothing is levelled.
     Workings w = settled(4, u"H=0/1/4/7;P=2"_qs, options);
-    Breakdown breakdown = breakdownOf(w, options, names, showResults(w.results, ','), {}, ',');
+    Breakdown breakdown = breakdownOf(w, options, names, resultTexts(w.results, ','), {}, ',');
     QCOMPARE(breakdown.players[0].adjustedHeap, -2);
     QCOMPARE(breakdown.players[0].shiftedHeap, std::optional<std::int64_t>(0));
     QCOMPARE(breakdown.players[3].shiftedHeap, std::optional<std::int64_t>(9));
@@ -329,7 +329,7 @@ void PaymentsTest::breakdown_fourOnThreeShowsShiftAndLevelling()
              u"D = гора − пуля; сумма T = 10. Наименьшая D поднята до 0: все D + 2."_qs);
     // Heaps 4, 1, 7, 10 all leave 1: each heap in the claims is one less.
     w = settled(4, u"H=4/1/7/10"_qs, options);
-    breakdown = breakdownOf(w, options, names, showResults(w.results, ','), {}, ',');
+    breakdown = breakdownOf(w, options, names, resultTexts(w.results, ','), {}, ',');
     QVERIFY(!breakdown.players[0].shiftedHeap);
     QCOMPARE(breakdown.players[0].levelledHeap, std::optional<std::int64_t>(3));
     QCOMPARE(breakdown.players[1].levelledHeap, std::optional<std::int64_t>(0));
