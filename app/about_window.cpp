@@ -4,6 +4,7 @@
 #include "ui_about_window.h"
 #include "widgets/frame_centring.h"
 #include "widgets/window_look.h"
+#include "zelvara/version.h"
 
 #include <QCloseEvent>
 #include <QWindow>
@@ -25,6 +26,7 @@ TAboutProgram::TAboutProgram(QWidget *mainWindow)
     QFont title = font();
     title.setPointSize(14);
     m_ui->StaticText->setFont(title);
+    m_ui->StaticText->setText(u"Zelvara "_s + QLatin1StringView(Version));
     setFixedSize(377, 328);
     // Closing the main window ends the program even while this window is open.
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/command_line.h"
 
+#include "zelvara/version.h"
+
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -49,7 +51,7 @@ std::string helpText()
 
 std::string versionText()
 {
-    return std::string("zelvara ") + ZELVARA_VERSION + "\n";
+    return std::string("zelvara ") + Version + "\n";
 }
 
 std::string absoluteFilePath(const std::string &file)

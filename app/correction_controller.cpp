@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/correction_controller.h"
 
+#include "app/local_time.h"
 #include "app/main_window.h"
 #include "correction/dialogs/choice_of_player_dialog.h"
 #include "correction/dialogs/confirm_of_change_dialog.h"
@@ -12,14 +13,6 @@
 #include <utility>
 
 namespace zelvara::app {
-
-namespace {
-
-// Only the confirmed correction is offered with four players on "На N игроков — 1"; the lot serves
-// whichever of four or three players is in use.
-constexpr int ConfirmedCorrectionPlayers = 4;
-
-} // namespace
 
 CorrectionController::CorrectionController(TZelvara &mainWindow, correction::TChoiceOfPlayer &choiceOfPlayer,
                                            correction::TConfirmOfChange &confirmOfChange, platform::Desktop &desktop,
@@ -34,27 +27,27 @@ CorrectionController::CorrectionController(TZelvara &mainWindow, correction::TCh
     // brings its captions up to date and keeps everything the player has marked.
     connect(&m_choiceOfPlayer, &correction::AnswerDialog::activated, this,
             [this] { m_choiceOfPlayer.setPlayers(playerNames()); });
-    connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::playerChosen, this, &CorrectionController::lotAccepted);
-    connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::declined, this, &CorrectionController::lotDeclined);
+    connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::playerChosen, this,
+            [this](int player) { answer(engine::Button::OK, player); });
+    connect(&m_choiceOfPlayer, &correction::TChoiceOfPlayer::declined, this,
+            [this] { answer(engine::Button::Cancel); });
 
     connect(&m_confirmOfChange, &correction::AnswerDialog::activated, this, &CorrectionController::showProposal);
-    connect(&m_confirmOfChange, &correction::TConfirmOfChange::confirmed, this,
-            &CorrectionController::confirmedAccepted);
+    connect(&m_confirmOfChange, &correction::TConfirmOfChange::confirmed, this, [this] { answer(engine::Button::OK); });
     connect(&m_confirmOfChange, &correction::TConfirmOfChange::declined, this,
-            &CorrectionController::confirmedDeclined);
+            [this] { answer(engine::Button::Cancel); });
 }
 
-void CorrectionController::open(engine::CorrectionDialog which)
+void CorrectionController::open(const engine::SheetRecord &record, const correction::Asked &asked)
 {
     // Filled when the settlement opens it, before it is first drawn; a later activation only shows the
     // same again, so the answer always applies to what the dialog was opened with.
-    if (which == engine::CorrectionDialog::ChoiceOfPlayer) {
+    m_record = record;
+    m_asked = asked;
+    if (asked.dialog == engine::CorrectionDialog::ChoiceOfPlayer) {
         m_choiceOfPlayer.prepare(playerNames());
         showOverMainWindow(m_choiceOfPlayer);
     } else {
-        m_proposal =
-            correction::proposeConfirmedCorrection(m_mainWindow.sheetTexts(ConfirmedCorrectionPlayers),
-                                                   m_mainWindow.options().gameType, m_desktop.decimalSeparator());
         showProposal();
         showOverMainWindow(m_confirmOfChange);
     }
@@ -94,66 +87,32 @@ void CorrectionController::releaseMainWindow()
 
 QStringList CorrectionController::playerNames() const
 {
-    const engine::SheetTexts sheet = m_mainWindow.sheetTexts(m_mainWindow.selectedPlayers());
     QStringList names;
-    for (int i = 0; i < sheet.players; ++i) {
-        names.append(QString::fromStdString(sheet.names[static_cast<std::size_t>(i)]));
-    }
+    for (const std::string &name : m_asked.names)
+        names.append(QString::fromStdString(name));
     return names;
-}
-
-void CorrectionController::lotAccepted(int drawnPlayer)
-{
-    releaseMainWindow();
-    const engine::ShownSettlement source =
-        sourceOf(m_mainWindow.selectedPlayers(), engine::ShownBy::LotAccepted, drawnPlayer);
-    apply(source,
-          correction::acceptLotCorrection(source.sheet, source.options.gameType, drawnPlayer, source.decimalSeparator));
-}
-
-void CorrectionController::lotDeclined()
-{
-    releaseMainWindow();
-    const engine::ShownSettlement source = sourceOf(m_mainWindow.selectedPlayers(), engine::ShownBy::LotDeclined);
-    apply(source, correction::declineLotCorrection(source.sheet, source.options.gameType, source.decimalSeparator));
 }
 
 void CorrectionController::showProposal()
 {
-    m_confirmOfChange.setProposal(QString::fromStdString(m_proposal.line1), QString::fromStdString(m_proposal.line2));
+    m_confirmOfChange.setProposal(QString::fromStdString(m_asked.proposal.line1),
+                                  QString::fromStdString(m_asked.proposal.line2));
 }
 
-void CorrectionController::confirmedAccepted()
+void CorrectionController::answer(engine::Button button, int player)
 {
     releaseMainWindow();
-    const correction::Proposal proposal = std::exchange(m_proposal, correction::Proposal{});
-    const engine::ShownSettlement source = sourceOf(ConfirmedCorrectionPlayers, engine::ShownBy::ConfirmedAccepted);
-    apply(source, correction::acceptConfirmedCorrection(source.sheet, source.options.gameType, proposal,
-                                                        source.decimalSeparator));
-}
-
-void CorrectionController::confirmedDeclined()
-{
-    releaseMainWindow();
-    m_proposal = correction::Proposal{};
-    const engine::ShownSettlement source = sourceOf(ConfirmedCorrectionPlayers, engine::ShownBy::ConfirmedDeclined);
-    apply(source,
-          correction::declineConfirmedCorrection(source.sheet, source.options.gameType, source.decimalSeparator));
-}
-
-engine::ShownSettlement CorrectionController::sourceOf(int players, engine::ShownBy shownBy, int drawnPlayer) const
-{
-    return {m_mainWindow.sheetTexts(players), m_mainWindow.options(), m_desktop.decimalSeparator(), shownBy,
-            drawnPlayer};
-}
-
-void CorrectionController::apply(const engine::ShownSettlement &source, const correction::CorrectionOutcome &outcome)
-{
-    const int players = source.sheet.players;
-    if (!outcome.writes.empty()) {
-        m_mainWindow.writeFields(players, outcome.writes);
-    }
-    m_mainWindow.showResults(players, outcome.results, source);
+    engine::SheetRecord record = std::exchange(m_record, engine::SheetRecord{});
+    m_asked = correction::Asked{};
+    record.answer = engine::Answer{button, player};
+    correction::Played played = correction::play(record);
+    // The record opened this very dialog, so its answer always plays to results.
+    auto *shown = std::get_if<correction::Shown>(&played);
+    if (shown == nullptr)
+        return;
+    if (!shown->writes.empty())
+        m_mainWindow.writeFields(record.sheet.players, shown->writes);
+    m_mainWindow.showResults({std::move(record), std::move(*shown), localTimestamp()});
 }
 
 } // namespace zelvara::app

@@ -2,12 +2,11 @@
 #pragma once
 
 // The glue between the main window and the two correction dialogs: it opens the dialog that a
-// settlement asks for, fills it from the sheet as it stands, and applies the player's answer through
-// the correction rules and the main window's one display function.
+// settlement asks for, shows what the record's play gives it to show, and plays the record again with
+// the player's answer, showing the outcome through the main window's one display function.
 
-#include "correction/correction.h"
-#include "engine/settlement.h"
-#include "engine/shown_settlement.h"
+#include "correction/play.h"
+#include "engine/sheet_record.h"
 
 #include <QObject>
 #include <QStringList>
@@ -35,8 +34,9 @@ public:
                          correction::TConfirmOfChange &confirmOfChange, platform::Desktop &desktop,
                          QObject *parent = nullptr);
 
-    // Shows the dialog without a modal loop, then disables the main window until a button is pressed.
-    void open(engine::CorrectionDialog which);
+    // Shows the dialog the record asks for without a modal loop, then disables the main window until a
+    // button is pressed.
+    void open(const engine::SheetRecord &record, const correction::Asked &asked);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -46,25 +46,19 @@ private:
     // Gives the main window back to the player; every answer starts here.
     void releaseMainWindow();
 
-    // The names on the sheet in use, player 1 first.
+    // The names the open dialog shows, player 1 first.
     QStringList playerNames() const;
-    void lotAccepted(int drawnPlayer);
-    void lotDeclined();
-
     void showProposal();
-    void confirmedAccepted();
-    void confirmedDeclined();
-
-    // The sheet as it stands before the answer is applied, with the options and how it is answered.
-    engine::ShownSettlement sourceOf(int players, engine::ShownBy shownBy, int drawnPlayer = 0) const;
-    void apply(const engine::ShownSettlement &source, const correction::CorrectionOutcome &outcome);
+    // Plays the waiting record with the player's answer and shows what it gives.
+    void answer(engine::Button button, int player = 1);
 
     TZelvara &m_mainWindow;
     correction::TChoiceOfPlayer &m_choiceOfPlayer;
     correction::TConfirmOfChange &m_confirmOfChange;
     platform::Desktop &m_desktop;
-    // The confirmed correction from the opening to the button press; zero at every other time.
-    correction::Proposal m_proposal;
+    // The record that opened the dialog and what it asks, from the opening to the button press.
+    engine::SheetRecord m_record;
+    correction::Asked m_asked;
 };
 
 } // namespace zelvara::app

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
+#include "app/local_time.h"
 #include "app/sheet_panel.h"
 #include "platform/desktop.h"
 #include "platform/settings_location.h"
@@ -181,22 +182,32 @@ void TZelvara::writeFields(int players, const std::vector<correction::FieldWrite
         SheetPanel::writeText(sheet.field(write.field), QString::fromStdString(write.text));
 }
 
-void TZelvara::showResults(int players, const std::vector<engine::ShownResult> &results, engine::ShownSettlement source)
+void TZelvara::showResults(correction::SettledSheet settled)
 {
+    const int players = settled.record.sheet.players;
     SheetPanel &sheet = sheetFor(players);
-    sheet.source = std::move(source);
-    sheet.showResults(results);
+    sheet.showResults(settled.shown.results);
+    sheet.settled = std::move(settled);
     if (players == selectedPlayers())
         arrangeForShownResults();
     emit shownSettlementChanged();
 }
 
-std::optional<engine::ShownSettlement> TZelvara::shownSettlement() const
+const correction::SettledSheet *TZelvara::shownSettlement() const
 {
     const SheetPanel &sheet = sheetFor(selectedPlayers());
-    if (!sheet.resultsShown())
-        return std::nullopt;
-    return sheet.source;
+    if (!sheet.resultsShown() || !sheet.settled)
+        return nullptr;
+    return &*sheet.settled;
+}
+
+engine::SheetRecord TZelvara::currentRecord() const
+{
+    engine::SheetRecord record;
+    record.sheet = sheetTexts(selectedPlayers());
+    record.options = options();
+    record.decimalSeparator = m_desktop.decimalSeparator();
+    return record;
 }
 
 void TZelvara::loadSheet(const engine::SheetTexts &texts, const engine::Options &options)
@@ -211,7 +222,7 @@ void TZelvara::loadSheet(const engine::SheetTexts &texts, const engine::Options 
 void TZelvara::clearResults(SheetPanel &sheet)
 {
     sheet.calculated = false;
-    sheet.source.reset();
+    sheet.settled.reset();
     sheet.setResultsVisible(false);
     m_ui->ReturnResults->hide();
     m_ui->HideResults->setEnabled(false);
@@ -279,24 +290,18 @@ void TZelvara::CalculateClick()
     SheetPanel &sheet = sheetFor(n);
     // The sheet counts as settled from the press on, whatever the checks find.
     sheet.calculated = true;
-    // Until new results are shown, the ones on the screen are no longer explained by anything.
-    if (sheet.source) {
-        sheet.source.reset();
-        emit shownSettlementChanged();
-    }
     if (n == 2)
         sheet.resetResultColours();
 
-    const char separator = m_desktop.decimalSeparator();
-    engine::ShownSettlement source{sheetTexts(n), options(), separator, engine::ShownBy::Settlement, 0};
-    const engine::SettlementOutcome outcome = engine::settle(source.sheet, source.options, separator);
-    if (const auto *results = std::get_if<engine::Results>(&outcome)) {
-        showResults(n, engine::showResults(*results, separator), std::move(source));
-    } else if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
+    const engine::SheetRecord record = currentRecord();
+    correction::Played played = correction::play(record);
+    if (auto *shown = std::get_if<correction::Shown>(&played)) {
+        showResults({record, std::move(*shown), localTimestamp()});
+    } else if (const auto *failure = std::get_if<engine::ValidationFailure>(&played)) {
         m_desktop.beep();
         m_desktop.showMessage(this, QString::fromStdString(failure->message));
     } else {
-        emit correctionRequested(std::get<engine::CorrectionDialog>(outcome));
+        emit correctionRequested(record, std::get<correction::Asked>(played));
     }
 }
 

@@ -6,11 +6,9 @@
 // input, settles it there, and shows what comes back. Its frame is resources/forms/main_window.ui;
 // each sheet is a SheetPanel.
 
-#include "correction/correction.h"
-#include "engine/result_format.h"
-#include "engine/settlement.h"
+#include "correction/play.h"
 #include "engine/sheet.h"
-#include "engine/shown_settlement.h"
+#include "engine/sheet_record.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -67,13 +65,17 @@ public:
     engine::SheetTexts sheetTexts(int players) const;
     // Writes corrected heaps and whists into a sheet.
     void writeFields(int players, const std::vector<correction::FieldWrite> &writes);
-    // Shows results in a sheet's result fields and arranges the result buttons for shown results.
-    // `source` records what produced them, for the views that explain the numbers.
-    void showResults(int players, const std::vector<engine::ShownResult> &results, engine::ShownSettlement source);
+    // Shows a settled record's results in its sheet's result fields, arranges the result buttons for
+    // shown results and keeps the record, which the views that explain the numbers read.
+    void showResults(correction::SettledSheet settled);
 
-    // What produced the results of the shown sheet while they are visible; nothing when no results are
-    // shown, after a new calculation, or once "Рассчитать" was pressed again without showing results.
-    std::optional<engine::ShownSettlement> shownSettlement() const;
+    // The settled record behind the shown sheet's results while they are visible; nothing when no
+    // results are shown or after a new calculation. A "Рассчитать" that shows no new results (a failed
+    // check, a dialog still open) leaves the results on the screen and so their record.
+    const correction::SettledSheet *shownSettlement() const;
+
+    // The record of the shown sheet as it stands, with the options and the separator in force.
+    engine::SheetRecord currentRecord() const;
 
     // Puts a whole sheet on the screen: the player count, the options and every field as given (names
     // kept whole, even wider than the field). Its results are hidden and its flag cleared, as a new
@@ -91,7 +93,8 @@ signals:
     void aboutRequested();
     // The shown sheet's results appeared, disappeared, or came from another settlement.
     void shownSettlementChanged();
-    void correctionRequested(zelvara::engine::CorrectionDialog which);
+    // "Рассчитать" calls for a correction dialog: `record` is the sheet it asks about.
+    void correctionRequested(const zelvara::engine::SheetRecord &record, const zelvara::correction::Asked &asked);
 
 private:
     SheetPanel &sheetFor(int players) const;

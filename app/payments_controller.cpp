@@ -5,7 +5,7 @@
 #include "app/main_window.h"
 #include "app/payments_window.h"
 #include "app/results_summary.h"
-#include "correction/account.h"
+#include "correction/play.h"
 #include "platform/desktop.h"
 
 #include <QAction>
@@ -40,6 +40,13 @@ QString nothingShown()
 QString today()
 {
     return QDate::currentDate().toString(u"dd.MM.yyyy"_s);
+}
+
+// The day of a settled sheet's date ("2026-12-08T21:40:00+03:00") as the player writes it: "08.12.2026".
+std::string dayOf(const std::string &date)
+{
+    const QDate day = QDate::fromString(QString::fromStdString(date.substr(0, 10)), Qt::ISODate);
+    return (day.isValid() ? day : QDate::currentDate()).toString(u"dd.MM.yyyy"_s).toStdString();
 }
 
 } // namespace
@@ -85,20 +92,17 @@ BreakdownWindow &PaymentsController::breakdownWindow()
     return *m_breakdownWindow;
 }
 
-std::unique_ptr<correction::Account> PaymentsController::shownAccount() const
+std::unique_ptr<correction::Explanation> PaymentsController::shownExplanation() const
 {
-    const auto shown = m_mainWindow.shownSettlement();
-    if (!shown)
+    const correction::SettledSheet *settled = m_mainWindow.shownSettlement();
+    if (settled == nullptr)
         return nullptr;
-    auto account = std::make_unique<correction::Account>(correction::accountOf(*shown));
-    if (!account->shown)
-        return nullptr;
-    return account;
+    return std::make_unique<correction::Explanation>(correction::explain(settled->record, settled->shown));
 }
 
 void PaymentsController::shownSettlementChanged()
 {
-    const bool shown = m_mainWindow.shownSettlement().has_value();
+    const bool shown = m_mainWindow.shownSettlement() != nullptr;
     for (QAction *action : {m_payments, m_breakdown, m_copyResults, m_savePicture})
         action->setEnabled(shown);
     refreshViews();
@@ -112,7 +116,7 @@ void PaymentsController::refreshViews()
     // Both views are kept up to date once either is open, so the other opens already filled.
     PaymentsWindow &payments = paymentsWindow();
     BreakdownWindow &breakdown = breakdownWindow();
-    const std::unique_ptr<correction::Account> account = shownAccount();
+    const std::unique_ptr<correction::Explanation> account = shownExplanation();
     if (!account) {
         payments.showNothing(nothingShown());
         breakdown.showNothing(nothingShown());
@@ -140,11 +144,11 @@ void PaymentsController::BreakdownClick()
 
 void PaymentsController::CopyResultsClick()
 {
-    const auto shown = m_mainWindow.shownSettlement();
-    const std::unique_ptr<correction::Account> account = shownAccount();
-    if (!shown || !account)
+    const correction::SettledSheet *settled = m_mainWindow.shownSettlement();
+    if (settled == nullptr)
         return;
-    const ResultsSummary summary = resultsSummary(*account, shown->decimalSeparator, today().toStdString());
+    const ResultsSummary summary =
+        resultsSummary(*settled, correction::explain(settled->record, settled->shown), dayOf(settled->date));
     auto data = std::make_unique<QMimeData>();
     data->setText(QString::fromStdString(summary.text));
     data->setHtml(QString::fromStdString(summary.html));
@@ -180,7 +184,7 @@ QImage PaymentsController::sheetPicture(const QString &under) const
 
 void PaymentsController::SavePictureClick()
 {
-    const std::unique_ptr<correction::Account> account = shownAccount();
+    const std::unique_ptr<correction::Explanation> account = shownExplanation();
     if (!account)
         return;
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);

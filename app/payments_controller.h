@@ -15,7 +15,7 @@ class QImage;
 class QString;
 
 namespace zelvara::correction {
-struct Account;
+struct Explanation;
 }
 
 namespace zelvara::platform {
@@ -54,8 +54,8 @@ private:
     // Enables the commands by what the main window shows and brings open views up to date.
     void shownSettlementChanged();
     void refreshViews();
-    // The account of the shown results, or nothing when none are shown.
-    std::unique_ptr<correction::Account> shownAccount() const;
+    // Who pays whom and the breakdown of the shown results, or nothing when none are shown.
+    std::unique_ptr<correction::Explanation> shownExplanation() const;
 
     TZelvara &m_mainWindow;
     platform::Desktop &m_desktop;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/results_summary.h"
 
-#include "correction/account.h"
+#include "correction/play.h"
 #include "engine/payments.h"
 
 #include <cstddef>
@@ -11,9 +11,9 @@ namespace zelvara::app {
 namespace {
 
 // A player without a name is still somebody the others can find on the sheet.
-std::string nameOf(const correction::Account &account, int player)
+std::string nameOf(const correction::SettledSheet &settled, int player)
 {
-    const std::string &name = account.names.at(static_cast<std::size_t>(player - 1));
+    const std::string &name = settled.record.sheet.names.at(static_cast<std::size_t>(player - 1));
     return name.empty() ? "Игрок " + std::to_string(player) : name;
 }
 
@@ -58,8 +58,11 @@ std::string escapeHtml(const std::string &text)
     return escaped;
 }
 
-ResultsSummary resultsSummary(const correction::Account &account, char decimalSeparator, const std::string &date)
+ResultsSummary resultsSummary(const correction::SettledSheet &settled, const correction::Explanation &account,
+                              const std::string &date)
 {
+    const char decimalSeparator = settled.record.decimalSeparator;
+    const std::vector<engine::ShownResult> &results = settled.shown.results;
     ResultsSummary summary;
     std::string &text = summary.text;
     std::string rows;
@@ -69,11 +72,11 @@ ResultsSummary resultsSummary(const correction::Account &account, char decimalSe
     rows += row(cell("Условия") + cell(account.optionsLine, "td", 2));
 
     rows += row(cell("Игрок", "th") + cell("Итог", "th"));
-    for (int player = 1; player <= account.players; ++player) {
+    for (int player = 1; player <= settled.record.sheet.players; ++player) {
         const auto index = static_cast<std::size_t>(player - 1);
-        const std::string result = index < account.results.size() ? account.results[index].text : std::string();
-        text += nameOf(account, player) + ": " + result + "\n";
-        rows += row(cell(nameOf(account, player)) + cell(result));
+        const std::string result = index < results.size() ? results[index].text : std::string();
+        text += nameOf(settled, player) + ": " + result + "\n";
+        rows += row(cell(nameOf(settled, player)) + cell(result));
     }
 
     text += "Кто кому платит:\n";
@@ -93,9 +96,9 @@ ResultsSummary resultsSummary(const correction::Account &account, char decimalSe
         // The window's own wording for the chat; a plain row of cells for the spreadsheet.
         text += (i < account.transferLines.size()
                      ? account.transferLines[i]
-                     : nameOf(account, transfer.from) + " → " + nameOf(account, transfer.to) + ": " + amount) +
+                     : nameOf(settled, transfer.from) + " → " + nameOf(settled, transfer.to) + ": " + amount) +
                 "\n";
-        rows += row(cell(nameOf(account, transfer.from)) + cell(nameOf(account, transfer.to)) + cell(amount));
+        rows += row(cell(nameOf(settled, transfer.from)) + cell(nameOf(settled, transfer.to)) + cell(amount));
     }
     if (!account.paymentsNote.empty()) {
         text += account.paymentsNote + "\n";

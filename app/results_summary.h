@@ -8,8 +8,9 @@
 #include <string>
 
 namespace zelvara::correction {
-struct Account;
-}
+struct Explanation;
+struct SettledSheet;
+} // namespace zelvara::correction
 
 namespace zelvara::app {
 
@@ -19,9 +20,10 @@ struct ResultsSummary
     std::string html;
 };
 
-// `date` is written as given ("08.12.2026"); amounts use `decimalSeparator`. The payments are the
+// `date` is written as given ("08.12.2026"); amounts use the record's separator. The payments are the
 // fewest transfers, followed by the rounding note when there is one.
-ResultsSummary resultsSummary(const correction::Account &account, char decimalSeparator, const std::string &date);
+ResultsSummary resultsSummary(const correction::SettledSheet &settled, const correction::Explanation &explanation,
+                              const std::string &date);
 
 // Text made safe for HTML: &, <, > and quotes as entities.
 std::string escapeHtml(const std::string &text);

@@ -6,10 +6,9 @@
 // program puts into it, shows results, keeps the fields' accessible names in step with the players'
 // names, and holds its names to the width of their fields.
 
-#include "correction/correction.h"
+#include "correction/play.h"
 #include "engine/result_format.h"
 #include "engine/sheet.h"
-#include "engine/shown_settlement.h"
 
 #include <QFont>
 #include <QWidget>
@@ -64,8 +63,8 @@ public:
 
     // Set by "Рассчитать" on this sheet and cleared by a new calculation.
     bool calculated = false;
-    // What produced the results on this sheet, while nothing has replaced them.
-    std::optional<engine::ShownSettlement> source;
+    // The settled record behind the results on this sheet, while nothing has replaced them.
+    std::optional<correction::SettledSheet> settled;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How long one settlement takes, from field texts to shown texts, for every kind of sheet; and, next to
 // it, who pays whom and the breakdown of the same sheet (the whole account the windows show).
-#include "correction/account.h"
 #include "correction/correction.h"
+#include "correction/play.h"
 #include "engine/breakdown.h"
 #include "engine/payments.h"
 #include "engine/result_format.h"
@@ -42,7 +42,7 @@ void settleSheet(benchmark::State &state, int players, HeapDivision division, co
     for (auto _ : state) {
         const engine::SettlementOutcome outcome = engine::settle(sheet, options, ',');
         if (const auto *results = std::get_if<engine::Results>(&outcome)) {
-            benchmark::DoNotOptimize(engine::showResults(*results, ','));
+            benchmark::DoNotOptimize(engine::resultTexts(*results, ','));
         } else {
             benchmark::DoNotOptimize(outcome);
         }
@@ -56,7 +56,7 @@ void payments(benchmark::State &state, int players, HeapDivision division, const
     const engine::Options options{GameType::Leningrad, division};
     const auto outcome = engine::settleWorkings(sheet, options, ',');
     const auto &workings = std::get<engine::Workings>(outcome);
-    const auto shown = engine::showResults(workings.results, ',');
+    const auto shown = engine::resultTexts(workings.results, ',');
     for (auto _ : state) {
         const engine::Payments paid = engine::paymentsOf(workings, shown, ',');
         benchmark::DoNotOptimize(engine::paymentLines(paid.pairs, sheet.names, ','));
@@ -72,46 +72,55 @@ void breakdown(benchmark::State &state, int players, HeapDivision division, cons
     const engine::Options options{GameType::Leningrad, division};
     const auto outcome = engine::settleWorkings(sheet, options, ',');
     const auto &workings = std::get<engine::Workings>(outcome);
-    const auto shown = engine::showResults(workings.results, ',');
+    const auto shown = engine::resultTexts(workings.results, ',');
     for (auto _ : state) {
         benchmark::DoNotOptimize(engine::breakdownOf(workings, options, sheet.names, shown, {}, ','));
     }
 }
 
-// What a menu command costs end to end: the record settled again, payments and the breakdown.
+// What a menu command costs end to end: the record played, payments and the breakdown.
 void account(benchmark::State &state, int players, HeapDivision division, const char *whistValue)
 {
-    const engine::ShownSettlement shown{
-        playedSheet(players, whistValue), {GameType::Leningrad, division}, ',', engine::ShownBy::Settlement, 0};
+    const engine::SheetRecord record{playedSheet(players, whistValue), {GameType::Leningrad, division}, ',', {}};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(correction::accountOf(shown));
+        const auto played = correction::play(record);
+        benchmark::DoNotOptimize(correction::explain(record, std::get<correction::Shown>(played)));
     }
 }
 
 void lotAccount(benchmark::State &state)
 {
-    const engine::ShownSettlement shown{
-        playedSheet(4, "1"), {GameType::Leningrad, HeapDivision::OnNPlayers}, ',', engine::ShownBy::LotAccepted, 2};
+    const engine::SheetRecord record{playedSheet(4, "1"),
+                                     {GameType::Leningrad, HeapDivision::OnNPlayers},
+                                     ',',
+                                     engine::Answer{engine::Button::OK, 2}};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(correction::accountOf(shown));
+        const auto played = correction::play(record);
+        benchmark::DoNotOptimize(correction::explain(record, std::get<correction::Shown>(played)));
     }
+}
+
+engine::SheetValues checked(const engine::SheetTexts &sheet)
+{
+    return std::get<engine::SheetValues>(engine::validateSheet(sheet, ','));
 }
 
 void confirmedCorrection(benchmark::State &state)
 {
     engine::SheetTexts sheet = engine::SheetTexts::withDesignTexts(4);
     sheet.heaps = {"5", "7", "9", "12"};
+    const engine::SheetValues values = checked(sheet);
     for (auto _ : state) {
-        const correction::Proposal proposal = correction::proposeConfirmedCorrection(sheet, GameType::Sochi, ',');
-        benchmark::DoNotOptimize(correction::acceptConfirmedCorrection(sheet, GameType::Sochi, proposal, ','));
+        const correction::Proposal proposal = correction::proposeConfirmedCorrection(values, GameType::Sochi);
+        benchmark::DoNotOptimize(correction::acceptConfirmedCorrection(values, GameType::Sochi, proposal, ','));
     }
 }
 
 void lotCorrection(benchmark::State &state, int players)
 {
-    const engine::SheetTexts sheet = playedSheet(players, "1");
+    const engine::SheetValues values = checked(playedSheet(players, "1"));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(correction::acceptLotCorrection(sheet, GameType::Sochi, 2, ','));
+        benchmark::DoNotOptimize(correction::acceptLotCorrection(values, GameType::Sochi, 2, ','));
     }
 }
 

@@ -34,20 +34,6 @@ std::string resultFieldName(int player, int players)
     return engine::fieldName(FieldId{FieldKind::Result, player, 0}, players);
 }
 
-correction::CorrectionOutcome pressButton(const Request &request, CorrectionDialog dialog, const Answer &answer,
-                                          const correction::Proposal &proposal, char decimalSeparator)
-{
-    const engine::GameType gameType = request.options.gameType;
-    if (dialog == CorrectionDialog::ConfirmOfChange) {
-        return answer.button == Button::OK
-                   ? correction::acceptConfirmedCorrection(request.sheet, gameType, proposal, decimalSeparator)
-                   : correction::declineConfirmedCorrection(request.sheet, gameType, decimalSeparator);
-    }
-    return answer.button == Button::OK
-               ? correction::acceptLotCorrection(request.sheet, gameType, answer.player, decimalSeparator)
-               : correction::declineLotCorrection(request.sheet, gameType, decimalSeparator);
-}
-
 // Columns line up by characters, not bytes: the names are mostly Cyrillic.
 std::size_t characterCount(std::string_view text)
 {
@@ -59,27 +45,6 @@ std::string padded(std::string_view text, std::size_t width, bool right)
 {
     const std::string fill(width - std::min(width, characterCount(text)), ' ');
     return right ? fill + std::string(text) : std::string(text) + fill;
-}
-
-// The record of what the window would show, for payments and the breakdown.
-void addAccount(Report &report, const Request &request, char decimalSeparator, Additions additions)
-{
-    if (!(additions.payments || additions.explain) || report.results.empty()) {
-        return;
-    }
-    engine::ShownSettlement shown{request.sheet, request.options, decimalSeparator, engine::ShownBy::Settlement, 0};
-    if (report.dialog && request.answer) {
-        const bool ok = request.answer->button == Button::OK;
-        if (*report.dialog == CorrectionDialog::ChoiceOfPlayer) {
-            shown.shownBy = ok ? engine::ShownBy::LotAccepted : engine::ShownBy::LotDeclined;
-            shown.drawnPlayer = ok ? request.answer->player : 0;
-        } else {
-            shown.shownBy = ok ? engine::ShownBy::ConfirmedAccepted : engine::ShownBy::ConfirmedDeclined;
-        }
-    }
-    report.account = correction::accountOf(shown);
-    report.payments = additions.payments;
-    report.explain = additions.explain;
 }
 
 std::string text(engine::Extended value, char decimalSeparator)
@@ -153,36 +118,36 @@ Report settleRequest(const Request &request, char decimalSeparator, Additions ad
     report.names = request.sheet.names;
     report.decimalSeparator = decimalSeparator;
 
-    const engine::SettlementOutcome outcome = engine::settle(request.sheet, request.options, decimalSeparator);
-    if (const auto *results = std::get_if<engine::Results>(&outcome)) {
-        report.results = engine::showResults(*results, decimalSeparator);
-        addAccount(report, request, decimalSeparator, additions);
-        return report;
-    }
-    if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
+    const engine::SheetRecord record{request.sheet, request.options, decimalSeparator, request.answer};
+    correction::Played played = correction::play(record);
+    if (const auto *failure = std::get_if<engine::ValidationFailure>(&played)) {
         report.message = failure->message;
         return report;
     }
-
-    const CorrectionDialog dialog = std::get<CorrectionDialog>(outcome);
-    report.dialog = dialog;
-    correction::Proposal proposal;
-    if (dialog == CorrectionDialog::ConfirmOfChange) {
-        proposal = correction::proposeConfirmedCorrection(request.sheet, request.options.gameType, decimalSeparator);
-        report.proposal = {proposal.line1, proposal.line2};
-    }
-    if (!request.answer) {
+    if (const auto *asked = std::get_if<correction::Asked>(&played)) {
+        report.dialog = asked->dialog;
+        if (asked->dialog == CorrectionDialog::ConfirmOfChange) {
+            report.proposal = {asked->proposal.line1, asked->proposal.line2};
+        }
         return report;
     }
-
-    const correction::CorrectionOutcome pressed =
-        pressButton(request, dialog, *request.answer, proposal, decimalSeparator);
-    report.fields.emplace();
-    for (const correction::FieldWrite &write : pressed.writes) {
-        (*report.fields)[engine::fieldName(write.field, report.players)] = write.text;
+    const correction::Shown &shown = std::get<correction::Shown>(played);
+    report.results = shown.results;
+    if (shown.dialog) {
+        report.dialog = shown.dialog;
+        if (*shown.dialog == CorrectionDialog::ConfirmOfChange) {
+            report.proposal = {shown.proposal.line1, shown.proposal.line2};
+        }
+        report.fields.emplace();
+        for (const correction::FieldWrite &write : shown.writes) {
+            (*report.fields)[engine::fieldName(write.field, report.players)] = write.text;
+        }
     }
-    report.results = pressed.results;
-    addAccount(report, request, decimalSeparator, additions);
+    if (additions.payments || additions.explain) {
+        report.account = correction::explain(record, shown);
+        report.payments = additions.payments;
+        report.explain = additions.explain;
+    }
     return report;
 }
 
@@ -247,8 +212,8 @@ void writeReport(JsonWriter &out, const Report &report, std::optional<std::uint6
         }
         out.endObject();
     }
-    if (report.account && report.account->shown) {
-        const correction::Account &account = *report.account;
+    if (report.account) {
+        const correction::Explanation &account = *report.account;
         if (report.payments) {
             out.key("pairs");
             writeTransfers(out, account.payments.pairs, report.decimalSeparator);
@@ -334,8 +299,8 @@ std::string formatTable(const Report &report)
         }
         text += line + "\n";
     }
-    if (report.account && report.account->shown) {
-        const correction::Account &account = *report.account;
+    if (report.account) {
+        const correction::Explanation &account = *report.account;
         const auto list = [&](const char *title, const std::vector<std::string> &lines) {
             text.append("\n").append(title).append("\n");
             for (const std::string &line : lines) {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "cli/request.h"
-#include "correction/account.h"
+#include "correction/play.h"
 #include "engine/result_format.h"
 #include "engine/settlement.h"
 
@@ -28,7 +28,7 @@ struct Report
     std::optional<std::map<std::string, std::string>> fields;
     std::vector<engine::ShownResult> results;
     // Who pays whom and the breakdown, when asked for and results are shown.
-    std::optional<correction::Account> account;
+    std::optional<correction::Explanation> account;
     bool payments = false;
     bool explain = false;
     char decimalSeparator = ',';

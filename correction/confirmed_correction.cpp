@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "correction/correction.h"
-#include "correction/sheet_numbers.h"
+#include "correction/rules_detail.h"
 
 #include <algorithm>
 
@@ -14,21 +14,25 @@ constexpr int Players = 4;
 
 // The claims form with the heap on three players, the heaps `x` put in as they are: any shift common
 // to all players leaves the differences, and so the results, unchanged.
-engine::Workings settleOnThree(const SheetNumbers &sheet, const Heaps &heaps, const Heaps &x, engine::GameType gameType)
+engine::Workings settleOnThree(const engine::SheetValues &sheet, const engine::WhistTable &whists,
+                               const engine::HeapTable &heaps, const engine::HeapTable &x, engine::GameType gameType)
 {
-    engine::Workings workings = engine::claimsForm(Players, sheet.whists, x, 3.0L, sheet.whistValue);
-    fillSheet(workings, sheet, heaps, gameType);
+    engine::Workings workings = engine::claimsForm(Players, whists, x, 3.0L, sheet.whistValue);
+    keepSheet(workings, sheet, heaps, gameType);
     return workings;
+}
+
+engine::HeapTable adjusted(const engine::SheetValues &sheet, const engine::HeapTable &heaps, engine::GameType gameType)
+{
+    return engine::adjustHeaps(heaps, sheet.pools, Players, gameType).d;
 }
 
 } // namespace
 
-Proposal proposeConfirmedCorrection(const engine::SheetTexts &sheet, engine::GameType gameType, char decimalSeparator)
+Proposal proposeConfirmedCorrection(const engine::SheetValues &sheet, engine::GameType gameType)
 {
-    SheetNumbers numbers = readNumbers(sheet, decimalSeparator);
-    numbers.players = Players;
     // Residues are taken after raising the smallest adjusted heap to 0, so that none is negative.
-    const auto residues = engine::residuesOnThree(adjustedHeaps(numbers, numbers.heaps, gameType), Players).residues;
+    const auto residues = engine::residuesOnThree(adjusted(sheet, sheet.heaps, gameType), Players).residues;
     std::array<int, 3> held{};
     for (int i = 0; i < Players; ++i) {
         ++held[at(residues[at(i)])];
@@ -78,15 +82,14 @@ Proposal proposeConfirmedCorrection(const engine::SheetTexts &sheet, engine::Gam
     return proposal;
 }
 
-CorrectionOutcome acceptConfirmedCorrection(const engine::SheetTexts &sheet, engine::GameType gameType,
-                                            const Proposal &proposal, char decimalSeparator)
+Shown acceptConfirmedCorrection(const engine::SheetValues &sheet, engine::GameType gameType, const Proposal &proposal,
+                                char decimalSeparator)
 {
-    SheetNumbers numbers = readNumbers(sheet, decimalSeparator);
-    numbers.players = Players;
     const auto &a = proposal.heapCorrections;
-    CorrectionOutcome outcome;
+    Shown outcome;
 
-    Heaps heaps = numbers.heaps;
+    engine::HeapTable heaps = sheet.heaps;
+    engine::WhistTable whists = sheet.whists;
     for (int i = 0; i < Players; ++i) {
         heaps[at(i)] += a[at(i)];
         outcome.writes.push_back(heapWrite(i + 1, heaps[at(i)]));
@@ -100,31 +103,27 @@ CorrectionOutcome acceptConfirmedCorrection(const engine::SheetTexts &sheet, eng
             }
             const std::int64_t extra = (a[at(j)] == -1 ? 3 : 0) + (a[at(i)] == 1 ? 3 : 0);
             if (extra != 0) {
-                numbers.whists[at(i)][at(j)] += extra;
-                outcome.writes.push_back(whistsWrite(i + 1, j + 1, numbers.whists[at(i)][at(j)]));
+                whists[at(i)][at(j)] += extra;
+                outcome.writes.push_back(whistsWrite(i + 1, j + 1, whists[at(i)][at(j)]));
             }
         }
     }
-    Heaps x = adjustedHeaps(numbers, heaps, gameType);
+    engine::HeapTable x = adjusted(sheet, heaps, gameType);
     for (int i = 0; i < Players; ++i) {
         x[at(i)] += proposal.commonShift;
     }
-    outcome.workings = settleOnThree(numbers, heaps, x, gameType);
+    outcome.workings = settleOnThree(sheet, whists, heaps, x, gameType);
     outcome.workings.levelling = proposal.commonShift;
     outcome.results = showRounded(outcome.workings.results, true, decimalSeparator);
-    outcome.rounded = true;
     return outcome;
 }
 
-CorrectionOutcome declineConfirmedCorrection(const engine::SheetTexts &sheet, engine::GameType gameType,
-                                             char decimalSeparator)
+Shown declineConfirmedCorrection(const engine::SheetValues &sheet, engine::GameType gameType, char decimalSeparator)
 {
-    SheetNumbers numbers = readNumbers(sheet, decimalSeparator);
-    numbers.players = Players;
-    CorrectionOutcome outcome;
-    outcome.workings = settleOnThree(numbers, numbers.heaps, adjustedHeaps(numbers, numbers.heaps, gameType), gameType);
+    Shown outcome;
+    outcome.workings =
+        settleOnThree(sheet, sheet.whists, sheet.heaps, adjusted(sheet, sheet.heaps, gameType), gameType);
     outcome.results = showRounded(outcome.workings.results, false, decimalSeparator);
-    outcome.rounded = true;
     return outcome;
 }
 

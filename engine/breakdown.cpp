@@ -70,7 +70,7 @@ std::string signedNumber(std::int64_t value)
 
 std::string divisionInWords(HeapDivision division, int players)
 {
-    switch (heapDivisor(division, players) == 1 ? HeapDivision::Nondivisible : division) {
+    switch (effectiveDivision(division, players)) {
     case HeapDivision::OnNPlayers:
         return "гора делится на " + number(players) + " игроков";
     case HeapDivision::OnNPlayersMinus1:

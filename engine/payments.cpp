@@ -346,10 +346,8 @@ std::string moneyText(std::int64_t hundredths, char decimalSeparator)
 
 std::optional<std::string> seatDative(std::string_view name)
 {
-    for (const char *seat : {"Запад", "Север", "Восток", "Юг"}) {
-        if (name == seat) {
-            return std::string(seat) + "у";
-        }
+    if (const auto seat = seatNamed(name)) {
+        return std::string(seat->dative);
     }
     return std::nullopt;
 }

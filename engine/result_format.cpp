@@ -87,14 +87,19 @@ Tone toneOf(Extended value)
     return value < 0 ? Tone::Loss : Tone::Gain;
 }
 
-std::vector<ShownResult> showResults(const Results &results, char decimalSeparator)
+ShownResult shownResult(Extended shown, bool plus, Extended computed, char decimalSeparator)
+{
+    std::string text = plus ? "+" : "";
+    text += formatGeneral(shown, decimalSeparator);
+    return {std::move(text), toneOf(computed)};
+}
+
+std::vector<ShownResult> resultTexts(const Results &results, char decimalSeparator)
 {
     std::vector<ShownResult> shown;
     for (int i = 0; i < results.players && i < MaxPlayers; ++i) {
         const Extended value = results.values[static_cast<std::size_t>(i)];
-        std::string text = value > 0 ? "+" : "";
-        text += formatGeneral(value, decimalSeparator);
-        shown.push_back({std::move(text), toneOf(value)});
+        shown.push_back(shownResult(value, value > 0, value, decimalSeparator));
     }
     return shown;
 }

@@ -26,8 +26,13 @@ std::string formatGeneral(Extended value, char decimalSeparator);
 
 Tone toneOf(Extended value);
 
+// A result field's text: "+" before it when `plus`, then `shown` in the general form; its tone is that
+// of the value computed, which a rounding for show may have brought to 0. The one place a result's
+// sign is written.
+ShownResult shownResult(Extended shown, bool plus, Extended computed, char decimalSeparator);
+
 // The texts of a settlement's results: "+" before a gain, the number alone otherwise; red for a loss.
-std::vector<ShownResult> showResults(const Results &results, char decimalSeparator);
+std::vector<ShownResult> resultTexts(const Results &results, char decimalSeparator);
 
 // Rounding to hundredths, half away from zero, in floating point as the correction dialogs do it.
 double roundToHundredths(Extended value);

@@ -9,8 +9,6 @@ namespace zelvara::engine {
 
 namespace {
 
-using Heaps = std::array<std::int64_t, MaxPlayers>;
-
 std::size_t at(int index)
 {
     return static_cast<std::size_t>(index);
@@ -34,6 +32,20 @@ public:
 private:
     bool m_overflowed = false;
 };
+
+// What both forms record before they work: the sheet's size, the form, the divisor, V and the whists.
+Workings startWorkings(int players, SettlementForm form, const WhistTable &whists, Extended divisor,
+                       Extended whistValue)
+{
+    Workings workings;
+    workings.players = players;
+    workings.form = form;
+    workings.divisor = divisor;
+    workings.whistValue = whistValue;
+    workings.whists = whists;
+    workings.results.players = players;
+    return workings;
+}
 
 ValidationFailure tooLarge()
 {
@@ -60,7 +72,7 @@ bool lotNeededForThree(std::int64_t heapSum, Extended whistValue)
 using Outcome = std::variant<Workings, ValidationFailure, CorrectionDialog>;
 
 // Four players, heap on three: shift, remainder test C, levelling, claims form.
-Outcome settleFourOnThree(const SheetValues &values, const Heaps &d, IntegerSteps &step)
+Outcome settleFourOnThree(const SheetValues &values, const HeapTable &d, IntegerSteps &step)
 {
     const Extended v = values.whistValue;
     // The raised heaps are 64-bit values; each step they take must still fit the sheet's 32 bits.
@@ -83,7 +95,7 @@ Outcome settleFourOnThree(const SheetValues &values, const Heaps &d, IntegerStep
     if (allEqual && !thirdsPayable && residues[0] != 0) {
         levelling = residues[0] == 1 ? -1 : 1;
     }
-    Heaps levelled{};
+    HeapTable levelled{};
     for (int i = 0; i < 4; ++i) {
         levelled[at(i)] = step(raised.raised[at(i)] + levelling);
         step(WhistsPerPoint * levelled[at(i)]);
@@ -91,14 +103,14 @@ Outcome settleFourOnThree(const SheetValues &values, const Heaps &d, IntegerStep
     if (step.overflowed()) {
         return tooLarge();
     }
-    Workings workings = claimsForm(4, widenWhists(values), levelled, 3.0L, v);
+    Workings workings = claimsForm(4, values.whists, levelled, 3.0L, v);
     workings.shift = raised.raise;
     workings.levelling = levelling;
     return workings;
 }
 
 // Four players, heap not divided: the claims are whole whists, computed in integers.
-Outcome settleFourWhole(const SheetValues &values, const Heaps &d, IntegerSteps &step)
+Outcome settleFourWhole(const SheetValues &values, const HeapTable &d, IntegerSteps &step)
 {
     std::array<std::array<std::int64_t, 4>, 4> claims{};
     for (int i = 0; i < 4; ++i) {
@@ -111,14 +123,8 @@ Outcome settleFourWhole(const SheetValues &values, const Heaps &d, IntegerSteps 
     if (step.overflowed()) {
         return tooLarge();
     }
-    Workings workings;
-    workings.players = 4;
-    workings.form = SettlementForm::IntegerClaims;
-    workings.divisor = 1;
-    workings.whistValue = values.whistValue;
+    Workings workings = startWorkings(4, SettlementForm::IntegerClaims, values.whists, 1, values.whistValue);
     workings.claimHeaps = d;
-    workings.whists = widenWhists(values);
-    workings.results.players = 4;
     for (int i = 0; i < 4; ++i) {
         Extended balance = 0;
         for (int j = 0; j < 4; ++j) {
@@ -134,7 +140,7 @@ Outcome settleFourWhole(const SheetValues &values, const Heaps &d, IntegerSteps 
     return workings;
 }
 
-Outcome settleByClaims(const SheetValues &values, const Heaps &d, int divisor, IntegerSteps &step)
+Outcome settleByClaims(const SheetValues &values, const HeapTable &d, int divisor, IntegerSteps &step)
 {
     for (int j = 0; j < values.players; ++j) {
         step(WhistsPerPoint * d[at(j)]);
@@ -142,7 +148,7 @@ Outcome settleByClaims(const SheetValues &values, const Heaps &d, int divisor, I
     if (step.overflowed()) {
         return tooLarge();
     }
-    return claimsForm(values.players, widenWhists(values), d, static_cast<Extended>(divisor), values.whistValue);
+    return claimsForm(values.players, values.whists, d, static_cast<Extended>(divisor), values.whistValue);
 }
 
 } // namespace
@@ -154,31 +160,45 @@ int poolFactor(GameType gameType)
 
 int heapDivisor(HeapDivision division, int players)
 {
-    switch (division) {
+    switch (effectiveDivision(division, players)) {
     case HeapDivision::OnNPlayers:
         return players;
     case HeapDivision::OnNPlayersMinus1:
-        return players > 2 ? players - 1 : 1;
+        return players - 1;
     case HeapDivision::Nondivisible:
         return 1;
     }
     return 1;
 }
 
+AdjustedHeaps adjustHeaps(const HeapTable &heaps, const HeapTable &pools, int players, GameType gameType)
+{
+    const std::int64_t factor = poolFactor(gameType);
+    IntegerSteps step;
+    AdjustedHeaps adjusted;
+    for (int i = 0; i < players; ++i) {
+        adjusted.d[at(i)] = step(heaps[at(i)] - step(factor * pools[at(i)]));
+    }
+    for (int i = 0; i < players; ++i) {
+        adjusted.sum = step(adjusted.sum + adjusted.d[at(i)]);
+    }
+    adjusted.withinSheetRange = !step.overflowed();
+    return adjusted;
+}
+
+void keepSheetNumbers(Workings &workings, const HeapTable &heaps, const HeapTable &pools, const AdjustedHeaps &adjusted,
+                      GameType gameType)
+{
+    workings.poolFactor = poolFactor(gameType);
+    workings.heaps = heaps;
+    workings.pools = pools;
+    workings.adjustedHeaps = adjusted.d;
+    workings.heapSum = adjusted.sum;
+}
+
 Extended settledBalance(Extended balanceInWhists)
 {
     return std::fabs(balanceInWhists) < 1e-9L ? 0.0L : balanceInWhists;
-}
-
-WhistTable widenWhists(const SheetValues &sheet)
-{
-    WhistTable whists{};
-    for (std::size_t i = 0; i < MaxPlayers; ++i) {
-        for (std::size_t j = 0; j < MaxPlayers; ++j) {
-            whists[i][j] = i == j ? 0 : sheet.whists[i][j];
-        }
-    }
-    return whists;
 }
 
 Residues residuesOnThree(const HeapTable &adjustedHeaps, int players)
@@ -192,24 +212,6 @@ Residues residuesOnThree(const HeapTable &adjustedHeaps, int players)
     }
     return out;
 }
-
-namespace {
-
-// What both forms record before they work: the sheet's size, the form, the divisor, V and the whists.
-Workings startWorkings(int players, SettlementForm form, const WhistTable &whists, Extended divisor,
-                       Extended whistValue)
-{
-    Workings workings;
-    workings.players = players;
-    workings.form = form;
-    workings.divisor = divisor;
-    workings.whistValue = whistValue;
-    workings.whists = whists;
-    workings.results.players = players;
-    return workings;
-}
-
-} // namespace
 
 Workings averageForm(int players, const WhistTable &whists, const HeapTable &adjustedHeaps, std::int64_t heapSum,
                      Extended divisor, Extended whistValue)
@@ -260,34 +262,22 @@ Workings claimsForm(int players, const WhistTable &whists, const HeapTable &x, E
     return workings;
 }
 
-std::variant<Workings, ValidationFailure, CorrectionDialog>
-settleWorkings(const SheetTexts &sheet, const Options &options, char decimalSeparator)
+std::variant<Workings, ValidationFailure, CorrectionDialog> settleValues(const SheetValues &values,
+                                                                         const Options &options)
 {
-    auto checked = validateSheet(sheet, decimalSeparator);
-    if (auto *failure = std::get_if<ValidationFailure>(&checked)) {
-        return std::move(*failure);
-    }
-    const SheetValues &values = std::get<SheetValues>(checked);
     const int n = values.players;
-    const std::int64_t factor = poolFactor(options.gameType);
-    const int divisor = heapDivisor(options.heapDivision, n);
-
-    IntegerSteps step;
-    Heaps d{};
-    std::int64_t heapSum = 0;
-    for (int i = 0; i < n; ++i) {
-        d[at(i)] = step(values.heaps[at(i)] - step(factor * values.pools[at(i)]));
-    }
-    for (int i = 0; i < n; ++i) {
-        heapSum = step(heapSum + d[at(i)]);
-    }
-    if (step.overflowed()) {
+    const AdjustedHeaps adjusted = adjustHeaps(values.heaps, values.pools, n, options.gameType);
+    if (!adjusted.withinSheetRange) {
         return tooLarge();
     }
+    const HeapTable &d = adjusted.d;
+    const std::int64_t heapSum = adjusted.sum;
+    const int divisor = heapDivisor(options.heapDivision, n);
     const Extended v = values.whistValue;
 
+    IntegerSteps step;
     Outcome outcome = [&]() -> Outcome {
-        switch (options.heapDivision) {
+        switch (effectiveDivision(options.heapDivision, n)) {
         case HeapDivision::OnNPlayers:
             if (n == 4 && lotNeededForFour(heapSum, v)) {
                 return CorrectionDialog::ChoiceOfPlayer;
@@ -298,7 +288,7 @@ settleWorkings(const SheetTexts &sheet, const Options &options, char decimalSepa
             if (n == 2) {
                 return settleByClaims(values, d, divisor, step);
             }
-            return averageForm(n, widenWhists(values), d, heapSum, static_cast<Extended>(divisor), v);
+            return averageForm(n, values.whists, d, heapSum, static_cast<Extended>(divisor), v);
         case HeapDivision::OnNPlayersMinus1:
             if (n == 4) {
                 return settleFourOnThree(values, d, step);
@@ -313,15 +303,19 @@ settleWorkings(const SheetTexts &sheet, const Options &options, char decimalSepa
         return settleByClaims(values, d, divisor, step);
     }();
     if (auto *workings = std::get_if<Workings>(&outcome)) {
-        workings->poolFactor = static_cast<int>(factor);
-        workings->adjustedHeaps = d;
-        workings->heapSum = heapSum;
-        for (int i = 0; i < n; ++i) {
-            workings->heaps[at(i)] = values.heaps[at(i)];
-            workings->pools[at(i)] = values.pools[at(i)];
-        }
+        keepSheetNumbers(*workings, values.heaps, values.pools, adjusted, options.gameType);
     }
     return outcome;
+}
+
+std::variant<Workings, ValidationFailure, CorrectionDialog>
+settleWorkings(const SheetTexts &sheet, const Options &options, char decimalSeparator)
+{
+    auto checked = validateSheet(sheet, decimalSeparator);
+    if (auto *failure = std::get_if<ValidationFailure>(&checked)) {
+        return std::move(*failure);
+    }
+    return settleValues(std::get<SheetValues>(checked), options);
 }
 
 SettlementOutcome settle(const SheetTexts &sheet, const Options &options, char decimalSeparator)

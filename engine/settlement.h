@@ -27,12 +27,6 @@ using SettlementOutcome = std::variant<Results, ValidationFailure, CorrectionDia
 // One point of a heap is worth this many whists: heaps enter every balance as 10 x heap.
 inline constexpr int WhistsPerPoint = 10;
 
-using HeapTable = std::array<std::int64_t, MaxPlayers>;
-
-// The whists of a sheet widened to 64 bits: whists[i][j] = W(i+1 -> j+1). The corrections add to
-// heaps and whists and must stay exact even at the edge of the 32-bit range.
-using WhistTable = std::array<std::array<std::int64_t, MaxPlayers>, MaxPlayers>;
-
 // How the balances were formed.
 enum class SettlementForm {
     Average,       // (T / divisor - D_i) * 10 plus the whists written minus the whists owed
@@ -67,6 +61,23 @@ struct Workings
     Results results;
 };
 
+// The adjusted heaps D_i = heap_i - poolFactor x pool_i of the first `players` players and their sum T,
+// the one place both are formed. `withinSheetRange` tells whether every step stayed within the sheet's
+// 32-bit integers: the settlement refuses a sheet whose steps leave that range, while a correction,
+// which may take a heap one point beyond it, works on in 64 bits.
+struct AdjustedHeaps
+{
+    HeapTable d{};
+    std::int64_t sum = 0;
+    bool withinSheetRange = true;
+};
+AdjustedHeaps adjustHeaps(const HeapTable &heaps, const HeapTable &pools, int players, GameType gameType);
+
+// Puts the sheet's own numbers into the working values: the pool factor, the heaps settled (after a
+// correction, the corrected ones), the pools, D and T.
+void keepSheetNumbers(Workings &workings, const HeapTable &heaps, const HeapTable &pools, const AdjustedHeaps &adjusted,
+                      GameType gameType);
+
 // The heaps raised so that the smallest is 0 when any is negative, and the residues 10 * D mod 3 of the
 // raised heaps (0, 1 or 2 each). Both the settlement's remainder test and the confirmed correction's
 // proposal start from these.
@@ -79,19 +90,24 @@ struct Residues
 Residues residuesOnThree(const HeapTable &adjustedHeaps, int players);
 
 int poolFactor(GameType gameType);
-// The divisor of the heap for the player count; a two-player OnNPlayersMinus1 counts as Nondivisible.
+// The divisor of the heap for the player count, after effectiveDivision.
 int heapDivisor(HeapDivision division, int players);
 
 // Checks the sheet and settles it. decimalSeparator is the user's regional one (',' or '.').
 SettlementOutcome settle(const SheetTexts &sheet, const Options &options, char decimalSeparator);
 
+// Settles a sheet that has passed the checks, handing back the working values: D, T and the case for
+// the player count and the division, or the correction dialog that the remainder calls for. The only
+// failure left is a sheet whose integer steps leave the 32-bit range (TooLargeMessage).
+std::variant<Workings, ValidationFailure, CorrectionDialog> settleValues(const SheetValues &values,
+                                                                         const Options &options);
+
 // A balance in whists this close to zero is zero: every true balance is a multiple of 1/6 whist, so
 // anything smaller is the noise of dividing by 3, not money.
 Extended settledBalance(Extended balanceInWhists);
 
-WhistTable widenWhists(const SheetValues &sheet);
-
 // Checks the sheet and settles it, handing back the working values; settle() keeps only the results.
+// A failed check gives its message.
 std::variant<Workings, ValidationFailure, CorrectionDialog>
 settleWorkings(const SheetTexts &sheet, const Options &options, char decimalSeparator);
 

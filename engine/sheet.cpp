@@ -123,24 +123,51 @@ std::optional<NamedField> parseFieldName(std::string_view name)
     return named;
 }
 
+namespace {
+
+// The four seats around the table, in their three cases. Three players leave the north empty; two sit
+// north and south.
+constexpr std::array<SeatName, 4> Seats{{
+    {"Запад", "Запада", "Западу"},
+    {"Север", "Севера", "Северу"},
+    {"Восток", "Востока", "Востоку"},
+    {"Юг", "Юга", "Югу"},
+}};
+constexpr std::array<std::size_t, 4> FourSeats{0, 1, 2, 3};
+constexpr std::array<std::size_t, 3> ThreeSeats{0, 2, 3};
+constexpr std::array<std::size_t, 2> TwoSeats{1, 3};
+
+} // namespace
+
 std::string defaultName(int players, int player)
 {
-    // Seats around the table; three players leave the north empty, two sit north and south.
-    static constexpr std::array<const char *, 4> Four{"Запад", "Север", "Восток", "Юг"};
-    static constexpr std::array<const char *, 3> Three{"Запад", "Восток", "Юг"};
-    static constexpr std::array<const char *, 2> Two{"Север", "Юг"};
     if (!validSheet(players) || !validPlayer(player, players)) {
         return {};
     }
     const auto index = static_cast<std::size_t>(player - 1);
     switch (players) {
     case 4:
-        return Four[index];
+        return std::string(Seats[FourSeats[index]].nominative);
     case 3:
-        return Three[index];
+        return std::string(Seats[ThreeSeats[index]].nominative);
     default:
-        return Two[index];
+        return std::string(Seats[TwoSeats[index]].nominative);
     }
+}
+
+std::optional<SeatName> seatNamed(std::string_view name)
+{
+    for (const SeatName &seat : Seats) {
+        if (seat.nominative == name) {
+            return seat;
+        }
+    }
+    return std::nullopt;
+}
+
+HeapDivision effectiveDivision(HeapDivision division, int players)
+{
+    return division == HeapDivision::OnNPlayersMinus1 && players <= 2 ? HeapDivision::Nondivisible : division;
 }
 
 SheetTexts SheetTexts::withDesignTexts(int players)

@@ -14,13 +14,16 @@ constexpr int MaxPlayers = 4;
 enum class GameType { Sochi, Leningrad };
 enum class HeapDivision { OnNPlayers, OnNPlayersMinus1, Nondivisible };
 
-// The options that apply to every sheet. A two-player sheet never meets OnNPlayersMinus1: the window
-// moves that choice to Nondivisible, and the settlement treats it the same way.
+// The options that apply to every sheet.
 struct Options
 {
     GameType gameType = GameType::Sochi;
     HeapDivision heapDivision = HeapDivision::OnNPlayers;
 };
+
+// The division a sheet of `players` is settled with. Two players cannot share a heap among one: their
+// "N - 1" is "not divided". The window, the settings, the sheet files and the settlement all ask here.
+HeapDivision effectiveDivision(HeapDivision division, int players);
 
 enum class FieldKind { WhistValue, Name, Pool, Heap, Whists, Result };
 
@@ -48,6 +51,17 @@ std::optional<NamedField> parseFieldName(std::string_view name);
 
 // The name a seat has before the players change it: "Запад", "Север", "Восток", "Юг" by seat.
 std::string defaultName(int players, int player);
+
+// A seat's name in the cases the program's sentences need: "Запад", "Запада", "Западу".
+struct SeatName
+{
+    std::string_view nominative;
+    std::string_view genitive;
+    std::string_view dative;
+};
+// The seat whose default name `name` is, exactly as written; nothing for any other name (names the
+// players chose cannot be declined reliably).
+std::optional<SeatName> seatNamed(std::string_view name);
 
 // The texts of one sheet's fields exactly as typed (UTF-8, never trimmed).
 struct SheetTexts

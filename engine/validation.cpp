@@ -47,7 +47,7 @@ std::variant<SheetValues, ValidationFailure> validateSheet(const SheetTexts &she
         values.names[at(i)] = sheet.names[at(i)];
     }
 
-    const auto readInto = [](const std::string &text, std::int32_t &target) {
+    const auto readInto = [](const std::string &text, std::int64_t &target) {
         const auto value = readInteger(text);
         if (value) {
             target = *value;
@@ -69,25 +69,6 @@ std::variant<SheetValues, ValidationFailure> validateSheet(const SheetTexts &she
         for (int i = 0; i < n; ++i) {
             if (i != j && !readInto(sheet.whists[at(i)][at(j)], values.whists[at(i)][at(j)])) {
                 return ValidationFailure{IntegerMessage};
-            }
-        }
-    }
-    return values;
-}
-
-SheetValues readSheetUnchecked(const SheetTexts &sheet, char decimalSeparator)
-{
-    SheetValues values;
-    values.players = playerCount(sheet);
-    const int n = values.players;
-    values.whistValue = readReal(sheet.whistValue, decimalSeparator).value_or(0.0L);
-    for (int i = 0; i < n; ++i) {
-        values.names[at(i)] = sheet.names[at(i)];
-        values.pools[at(i)] = readInteger(sheet.pools[at(i)]).value_or(0);
-        values.heaps[at(i)] = readInteger(sheet.heaps[at(i)]).value_or(0);
-        for (int j = 0; j < n; ++j) {
-            if (i != j) {
-                values.whists[at(i)][at(j)] = readInteger(sheet.whists[at(i)][at(j)]).value_or(0);
             }
         }
     }

@@ -22,16 +22,22 @@ inline constexpr const char *IntegerMessage =
 inline constexpr const char *TooLargeMessage =
     "Числа в полях \"Гора\", \"Пуля\" и \"Висты\" слишком велики для расчета!";
 
+// Pools, heaps and the adjusted heaps of a sheet, players from index 0. The sheet's numbers are 32-bit
+// integers; they are held in 64 bits so that the steps computed from them (a corrected heap one point
+// beyond the 32-bit range, 10 x heap) stay exact.
+using HeapTable = std::array<std::int64_t, MaxPlayers>;
+// whists[i][j] = W(i+1 -> j+1): the whists of player i+1 written on player j+1; the diagonal is 0.
+using WhistTable = std::array<std::array<std::int64_t, MaxPlayers>, MaxPlayers>;
+
 // A sheet's values once its texts have passed the checks. Players are indexed from 0 here.
 struct SheetValues
 {
     int players = 4;
     Extended whistValue = 1;
     std::array<std::string, MaxPlayers> names;
-    std::array<std::int32_t, MaxPlayers> pools{};
-    std::array<std::int32_t, MaxPlayers> heaps{};
-    // whists[i][j] = W(i+1 -> j+1); the diagonal stays 0.
-    std::array<std::array<std::int32_t, MaxPlayers>, MaxPlayers> whists{};
+    HeapTable pools{};
+    HeapTable heaps{};
+    WhistTable whists{};
 };
 
 struct ValidationFailure
@@ -42,9 +48,5 @@ struct ValidationFailure
 // Runs the checks in the program's order and stops at the first failure: whist value, names present,
 // names different, pools, heaps, then whists grouped by the player written on.
 std::variant<SheetValues, ValidationFailure> validateSheet(const SheetTexts &sheet, char decimalSeparator);
-
-// Reads the numbers of a sheet that has already passed validateSheet (as the correction dialogs do,
-// without checks): an unreadable field counts as 0.
-SheetValues readSheetUnchecked(const SheetTexts &sheet, char decimalSeparator);
 
 } // namespace zelvara::engine

@@ -7,6 +7,7 @@
 // time of saving and the user's decimal separator.
 
 #include "engine/sheet.h"
+#include "engine/sheet_record.h"
 
 #include <optional>
 #include <string>
@@ -22,19 +23,9 @@ inline constexpr int FormatVersion = 1;
 inline constexpr std::string_view FileExtension = ".zelvara";
 inline constexpr std::string_view MimeType = "application/x-zelvara-sheet";
 
-enum class Button { OK, Cancel };
-
-// The button to press should a correction dialog open when the sheet is settled; zelvara-settle uses it,
-// the window ignores it.
-struct Answer
-{
-    Button button = Button::OK;
-    // The drawn player for the correction by lot. Player 1 when the answer names none: the dialog
-    // checks that player on opening.
-    int player = 1;
-
-    friend bool operator==(const Answer &, const Answer &) = default;
-};
+// The button to press should a correction dialog open when the sheet is settled, and the drawn player.
+using Button = engine::Button;
+using Answer = engine::Answer;
 
 // One sheet as a file holds it.
 struct SheetDocument

@@ -26,8 +26,6 @@ using zelvara::app::TZelvara;
 using zelvara::testing::RecordingDesktop;
 namespace engine = zelvara::engine;
 
-Q_DECLARE_METATYPE(zelvara::engine::CorrectionDialog)
-
 namespace {
 
 const QColor Navy(0, 0, 128);
@@ -347,8 +345,11 @@ void MainWindowTest::calculate_failedCheck_beepsAndShowsMessage()
 
 void MainWindowTest::calculate_correctionCase_leavesScreenAsItWas()
 {
-    qRegisterMetaType<zelvara::engine::CorrectionDialog>();
-    QSignalSpy corrections(m_window.get(), &TZelvara::correctionRequested);
+    std::vector<engine::CorrectionDialog> corrections;
+    connect(m_window.get(), &TZelvara::correctionRequested, this,
+            [&corrections](const engine::SheetRecord &, const zelvara::correction::Asked &asked) {
+                corrections.push_back(asked.dialog);
+            });
     fill({{u"HeapOfP1For4"_s, u"2"_s}});
     click(u"Calculate"_s);
     QCOMPARE(results(4), (QStringList{u"-15"_s, u"+5"_s, u"+5"_s, u"+5"_s}));
@@ -358,9 +359,7 @@ void MainWindowTest::calculate_correctionCase_leavesScreenAsItWas()
     type(u"HeapOfP1For4"_s, u"3"_s);
     click(u"ReturnResults"_s);
     click(u"Calculate"_s);
-    QCOMPARE(corrections.size(), 1);
-    QCOMPARE(corrections.at(0).at(0).value<zelvara::engine::CorrectionDialog>(),
-             zelvara::engine::CorrectionDialog::ChoiceOfPlayer);
+    QCOMPARE(corrections, std::vector{engine::CorrectionDialog::ChoiceOfPlayer});
     QCOMPARE(results(4), (QStringList{u"-15"_s, u"+5"_s, u"+5"_s, u"+5"_s}));
     QCOMPARE(colour(u"ResultOfP1For4"_s), Red);
     QCOMPARE(m_desktop.beeps, 0);
@@ -372,9 +371,8 @@ void MainWindowTest::calculate_correctionCase_leavesScreenAsItWas()
           {u"HeapOfP3For4"_s, u"7"_s},
           {u"HeapOfP4For4"_s, u"10"_s}});
     click(u"Calculate"_s);
-    QCOMPARE(corrections.size(), 2);
-    QCOMPARE(corrections.at(1).at(0).value<zelvara::engine::CorrectionDialog>(),
-             zelvara::engine::CorrectionDialog::ConfirmOfChange);
+    QCOMPARE(corrections,
+             (std::vector{engine::CorrectionDialog::ChoiceOfPlayer, engine::CorrectionDialog::ConfirmOfChange}));
     QCOMPARE(results(4), (QStringList{u"-15"_s, u"+5"_s, u"+5"_s, u"+5"_s}));
 }
 
@@ -685,12 +683,12 @@ void MainWindowTest::shownSettlement_followsResultsOnScreen()
     QVERIFY(!m_window->shownSettlement());
     fill({{u"HeapOfP1For4"_s, u"20"_s}, {u"PoolOfP1For4"_s, u"10"_s}});
     click(u"Calculate"_s);
-    auto source = m_window->shownSettlement();
-    QVERIFY(source && source->shownBy == engine::ShownBy::Settlement);
-    QCOMPARE(source->sheet.heaps[0], std::string("20"));
+    const zelvara::correction::SettledSheet *settled = m_window->shownSettlement();
+    QVERIFY(settled && !settled->record.answer && !settled->shown.dialog);
+    QCOMPARE(settled->record.sheet.heaps[0], std::string("20"));
     // Typing after the settlement does not change what explains the numbers on the screen.
     type(u"HeapOfP1For4"_s, u"24"_s);
-    QCOMPARE(m_window->shownSettlement()->sheet.heaps[0], std::string("20"));
+    QCOMPARE(m_window->shownSettlement()->record.sheet.heaps[0], std::string("20"));
 
     click(u"HideResults"_s);
     QVERIFY(!m_window->shownSettlement());
@@ -700,8 +698,14 @@ void MainWindowTest::shownSettlement_followsResultsOnScreen()
     QVERIFY(!m_window->shownSettlement());
     selectPlayers(4);
     QVERIFY(m_window->shownSettlement());
+    // A failed "Рассчитать" leaves the results on the screen, and with them what explains them.
     type(u"PoolOfP2For4"_s, u"x"_s);
+    m_desktop.clear();
     click(u"Calculate"_s);
+    QCOMPARE(m_desktop.messages.size(), 1);
+    QVERIFY(edit(u"ResultOfP1For4"_s)->isVisible());
+    QCOMPARE(m_window->shownSettlement()->record.sheet.heaps[0], std::string("20"));
+    click(u"NewCalc"_s);
     QVERIFY(!m_window->shownSettlement());
     QVERIFY(changed.count() >= 6);
 }

@@ -153,11 +153,11 @@ void PaymentsControllerTest::items_followTheShownResults()
     QCOMPARE(enabledItems(), none);
     QTest::mouseClick(find<QRadioButton>(u"Players4"_s), Qt::LeftButton);
     QCOMPARE(enabledItems(), all);
-    // A failed check leaves the old numbers on the screen, but nothing explains them any more.
+    // A failed check leaves the old numbers on the screen, and the items that explain them.
     m_window->setFieldText(u"PoolOfP2For4"_s, u"x"_s);
     click(u"Calculate"_s);
     QCOMPARE(m_desktop.beeps, 1);
-    QCOMPARE(enabledItems(), none);
+    QCOMPARE(enabledItems(), all);
     m_window->setFieldText(u"PoolOfP2For4"_s, u"8"_s);
     click(u"Calculate"_s);
     QCOMPARE(enabledItems(), all);
@@ -227,10 +227,13 @@ void PaymentsControllerTest::paymentsWindow_listsBothViewsAndFollowsTheSheet()
     // were rounded one by one and miss zero by a hundredth, which the window must say.
     m_window->selectPlayers(3);
     m_window->setFieldText(u"HeapOfP1For3"_s, u"1"_s);
-    const engine::SheetTexts sheet = m_window->sheetTexts(3);
-    m_window->showResults(
-        3, {{"-6,67", engine::Tone::Loss}, {"+3,33", engine::Tone::Gain}, {"+3,33", engine::Tone::Gain}},
-        {sheet, {engine::GameType::Sochi, engine::HeapDivision::OnNPlayers}, ',', engine::ShownBy::LotDeclined, 0});
+    const engine::SheetRecord declined{m_window->sheetTexts(3),
+                                       {engine::GameType::Sochi, engine::HeapDivision::OnNPlayers},
+                                       ',',
+                                       engine::Answer{engine::Button::Cancel, 1}};
+    auto shown = std::get<zelvara::correction::Shown>(zelvara::correction::play(declined));
+    QCOMPARE(shown.results.front().text, std::string("-6,67"));
+    m_window->showResults({declined, std::move(shown), "2026-12-08T21:40:00+03:00"});
     QVERIFY(m_controller->paymentsWindow().note().startsWith(u"расхождение 0,01 из-за округления"_s));
 }
 

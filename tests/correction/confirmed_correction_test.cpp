@@ -94,18 +94,18 @@ void ConfirmedCorrectionTest::correction_proposesWritesAndRounds()
     const SheetTexts sheet = sheetFrom(4, fields, separator);
     QVERIFY(dialogOf(settle(sheet, {game, HeapDivision::OnNPlayersMinus1}, separator)) ==
             CorrectionDialog::ConfirmOfChange);
-    const Proposal proposed = proposeConfirmedCorrection(sheet, game, separator);
+    const Proposal proposed = proposeConfirmedCorrection(checkedValues(sheet, separator), game);
     QCOMPARE(QString::fromStdString(proposed.line1 + "|" + proposed.line2), proposal);
-    const CorrectionOutcome ok = acceptConfirmedCorrection(sheet, game, proposed, separator);
+    const Shown ok = acceptConfirmedCorrection(checkedValues(sheet, separator), game, proposed, separator);
     QCOMPARE(describeWrites(ok.writes), writes);
     QCOMPARE(describe(ok.results), accepted);
-    QCOMPARE(describe(declineConfirmedCorrection(sheet, game, separator).results), declined);
+    QCOMPARE(describe(declineConfirmedCorrection(checkedValues(sheet, separator), game, separator).results), declined);
 }
 
 void ConfirmedCorrectionTest::proposal_isEmptyWhenResiduesAgree()
 {
     const SheetTexts sheet = sheetFrom(4, u"H=1/1/1/1"_qs, ',');
-    const Proposal proposal = proposeConfirmedCorrection(sheet, GameType::Sochi, ',');
+    const Proposal proposal = proposeConfirmedCorrection(checkedValues(sheet, ','), GameType::Sochi);
     QCOMPARE(proposal.heapCorrections, (std::array<int, 4>{}));
     QCOMPARE(proposal.commonShift, 0);
     QVERIFY(proposal.line1.empty() && proposal.line2.empty());
@@ -123,14 +123,15 @@ void ConfirmedCorrectionTest::accept_generatedSheetsSettleWithoutDialog()
             }
             ++corrected;
             const auto where = qPrintable(QStringLiteral("sheet %1").arg(round));
-            const Proposal proposal = proposeConfirmedCorrection(c.sheet, c.options.gameType, separator);
+            const Proposal proposal = proposeConfirmedCorrection(checkedValues(c.sheet, separator), c.options.gameType);
             QVERIFY2(!proposal.line1.empty(), where);
-            const CorrectionOutcome ok = acceptConfirmedCorrection(c.sheet, c.options.gameType, proposal, separator);
+            const Shown ok =
+                acceptConfirmedCorrection(checkedValues(c.sheet, separator), c.options.gameType, proposal, separator);
             const SheetTexts after = zelvara::testing::applyWrites(c.sheet, ok.writes);
             const SettlementOutcome again = settle(after, c.options, separator);
             const auto *results = std::get_if<Results>(&again);
             QVERIFY2(results, where);
-            const auto exact = exactBalancesTimes12(readSheetUnchecked(after, separator), c.options.gameType, 3);
+            const auto exact = exactBalancesTimes12(checkedValues(after, separator), c.options.gameType, 3);
             for (std::size_t i = 0; i < 4; ++i) {
                 const long double settled = results->values[i];
                 const auto shown = readReal(ok.results[i].text, separator);

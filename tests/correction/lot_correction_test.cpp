@@ -81,10 +81,11 @@ void LotCorrectionTest::correction_writesDrawnPlayerAndRounds()
     const SheetTexts sheet = sheetFrom(players, fields, separator);
     QVERIFY(dialogOf(settle(sheet, {GameType::Sochi, HeapDivision::OnNPlayers}, separator)) ==
             CorrectionDialog::ChoiceOfPlayer);
-    const CorrectionOutcome ok = acceptLotCorrection(sheet, GameType::Sochi, drawn, separator);
+    const Shown ok = acceptLotCorrection(checkedValues(sheet, separator), GameType::Sochi, drawn, separator);
     QCOMPARE(describeWrites(ok.writes), writes);
     QCOMPARE(describe(ok.results), accepted);
-    QCOMPARE(describe(declineLotCorrection(sheet, GameType::Sochi, separator).results), declined);
+    QCOMPARE(describe(declineLotCorrection(checkedValues(sheet, separator), GameType::Sochi, separator).results),
+             declined);
 }
 
 void LotCorrectionTest::accept_generatedSheetsSettleToTheSameTexts()
@@ -101,12 +102,13 @@ void LotCorrectionTest::accept_generatedSheetsSettleToTheSameTexts()
             for (int drawn = 1; drawn <= players; ++drawn) {
                 ++corrected;
                 const auto where = qPrintable(QStringLiteral("sheet %1 drawn %2").arg(round).arg(drawn));
-                const CorrectionOutcome ok = acceptLotCorrection(c.sheet, c.options.gameType, drawn, separator);
+                const Shown ok =
+                    acceptLotCorrection(checkedValues(c.sheet, separator), c.options.gameType, drawn, separator);
                 const SheetTexts after = zelvara::testing::applyWrites(c.sheet, ok.writes);
                 const SettlementOutcome again = settle(after, c.options, separator);
                 const auto *results = std::get_if<Results>(&again);
                 QVERIFY2(results, where);
-                QCOMPARE(describe(showResults(*results, separator)), describe(ok.results));
+                QCOMPARE(describe(resultTexts(*results, separator)), describe(ok.results));
                 // Only the drawn player's heap moves, by one point.
                 const auto before = readInteger(c.sheet.heaps[static_cast<std::size_t>(drawn - 1)]);
                 const auto moved = readInteger(after.heaps[static_cast<std::size_t>(drawn - 1)]);

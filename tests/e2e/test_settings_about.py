@@ -90,7 +90,7 @@ class AboutTest(e.ProgramTestCase):
                     else:
                         self.assertEqual(place, last_place, "the About window must reappear where it was")
                     last_place = place
-                    e.find(app, "Zelvara 1.06")
+                    e.find(app, "Zelvara " + os.environ["ZELVARA_VERSION"])
                     e.wait_for("the main window to be disabled", lambda: not e.is_enabled(calculate))
                     closer(about)
                     e.wait_for("the About window to go", lambda: about not in e.visible_windows(pid=program.pid))

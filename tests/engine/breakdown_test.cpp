@@ -33,7 +33,7 @@ Breakdown breakdownOfSheet(int players, const QString &fields, Options options, 
     if (w == nullptr) {
         qFatal("the test sheet does not settle");
     }
-    return breakdownOf(*w, options, SheetTexts::withDesignTexts(players).names, showResults(w->results, separator), {},
+    return breakdownOf(*w, options, SheetTexts::withDesignTexts(players).names, resultTexts(w->results, separator), {},
                        separator);
 }
 
@@ -195,7 +195,7 @@ void BreakdownTest::thirds_cutToFourDecimalsAndMarked()
 
     // The results as the settlement writes them carry fifteen digits; the breakdown cuts every number to
     // four decimals, and "…" both marks the cut and ends the sentence.
-    Breakdown breakdown = breakdownOf(w, options, names, showResults(w.results, ','), {}, ',');
+    Breakdown breakdown = breakdownOf(w, options, names, resultTexts(w.results, ','), {}, ',');
     QCOMPARE(breakdown.players[0].result, "-6,66666666666667");
     QCOMPARE(qLines(breakdown.lines).mid(3),
              (QStringList{u"Запад: гора 1, пуля 0, D = 1; доля горы -6,6667…; висты: написал 0, на него 0, разница 0; "
@@ -214,11 +214,11 @@ void BreakdownTest::thirds_cutToFourDecimalsAndMarked()
 
     // A third times 19: "63,3333…", while a whist value of 3 makes the same shares whole.
     Workings priced = averageForm(3, WhistTable{}, HeapTable{1, 0, 0, 0}, 1, 3, 19);
-    breakdown = breakdownOf(priced, options, names, showResults(priced.results, ','), {}, ',');
+    breakdown = breakdownOf(priced, options, names, resultTexts(priced.results, ','), {}, ',');
     QVERIFY2(QString::fromStdString(breakdown.lines[4]).endsWith(u"баланс в вистах 3,3333… × 19 = итог +63,3333…"_s),
              breakdown.lines[4].c_str());
     priced = averageForm(3, WhistTable{}, HeapTable{1, 0, 0, 0}, 1, 3, 3);
-    breakdown = breakdownOf(priced, options, names, showResults(priced.results, ','), {}, ',');
+    breakdown = breakdownOf(priced, options, names, resultTexts(priced.results, ','), {}, ',');
     QVERIFY2(QString::fromStdString(breakdown.lines[4]).endsWith(u"баланс в вистах 3,3333… × 3 = итог +10."_s),
              breakdown.lines[4].c_str());
 }

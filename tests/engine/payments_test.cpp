@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <tuple>
 
 using namespace zelvara::engine;
 using namespace zelvara::testing;
@@ -84,6 +85,8 @@ private slots:
     void fewestTransfers_exactWithTies();
     void rounding_oneRuleAndANote_data();
     void rounding_oneRuleAndANote();
+    void rounding_missingHundredthGoesToThePairRoundedFurthestDown();
+    void rounding_totalsMissingZeroByMoreThanThePlayersAreNotPaid();
     void lines_declineOnlyTheSeatNames();
 };
 
@@ -115,7 +118,7 @@ void PaymentsTest::generatedSheets_pairsPaymentsAndBreakdownAgreeWithResults()
             }
 
             // Payments: whole hundredths that add up to each player's rounded total.
-            const auto shown = showResults(w->results, separator);
+            const auto shown = resultTexts(w->results, separator);
             const Payments payments = paymentsOf(*w, shown, separator);
             QVERIFY2(payments.available, where.constData());
             std::array<std::int64_t, MaxPlayers> byPairs{};
@@ -260,6 +263,59 @@ void PaymentsTest::rounding_oneRuleAndANote()
     QCOMPARE(describe(payments.transfers), transfers);
     const auto names = SheetTexts::withDesignTexts(players).names;
     QCOMPARE(QString::fromStdString(paymentsNote(payments, names, ',')), note);
+}
+
+namespace {
+
+// Working values of the claims form with the given pairs (in whists, what j owes i for i < j) at a whist
+// of one hundredth, so that every whist is one hundredth of money.
+Workings pairsAtOneHundredth(int players, const std::vector<std::tuple<int, int, Extended>> &pairs)
+{
+    Workings w;
+    w.players = players;
+    w.form = SettlementForm::Claims;
+    w.whistValue = 0.01L;
+    w.results.players = players;
+    for (const auto &[i, j, whists] : pairs) {
+        w.claims[at(i)][at(j)] = whists;
+    }
+    for (int i = 0; i < players; ++i) {
+        for (int j = 0; j < players; ++j) {
+            w.balances[at(i)] += w.claims[at(i)][at(j)] - w.claims[at(j)][at(i)];
+        }
+        w.results.values[at(i)] = w.balances[at(i)] * w.whistValue;
+    }
+    return w;
+}
+
+} // namespace
+
+void PaymentsTest::rounding_missingHundredthGoesToThePairRoundedFurthestDown()
+{
+    // Every pair rounds to nothing, yet Запад and Юг are owed a hundredth each and Север and Восток owe
+    // one each. Запад's pair with Север lost most to the rounding (0,45), so it takes the first hundredth
+    // and Юг's pair with Восток the other; taking the pair rounded least first would pair them the other
+    // way round.
+    const Workings w = pairsAtOneHundredth(4, {{0, 1, 0.45L}, {0, 2, 0.3L}, {3, 1, 0.4L}, {3, 2, 0.35L}});
+    const Payments p = paymentsOf(w, resultTexts(w.results, ','), ',');
+    QVERIFY(p.available);
+    QCOMPARE(p.totals, (std::array<std::int64_t, MaxPlayers>{1, -1, -1, 1}));
+    QCOMPARE(describe(p.pairs), u"2>1:1 3>4:1"_qs);
+}
+
+void PaymentsTest::rounding_totalsMissingZeroByMoreThanThePlayersAreNotPaid()
+{
+    // Results rounded one by one miss zero by a hundredth per player at most: three players may miss by
+    // three hundredths and are still paid, by four they are no results of a settlement.
+    const Workings byThree = pairsAtOneHundredth(3, {});
+    Payments p = paymentsOf(byThree, {{"+0,01", Tone::Gain}, {"+0,01", Tone::Gain}, {"+0,01", Tone::Gain}}, ',');
+    QVERIFY(p.available);
+    QCOMPARE(p.shownTotals, (std::array<std::int64_t, MaxPlayers>{1, 1, 1, 0}));
+    QCOMPARE(p.totals, (std::array<std::int64_t, MaxPlayers>{0, 0, 0, 0}));
+    p = paymentsOf(byThree, {{"+0,02", Tone::Gain}, {"+0,01", Tone::Gain}, {"+0,01", Tone::Gain}}, ',');
+    QVERIFY(!p.available);
+    p = paymentsOf(byThree, {{"-0,02", Tone::Loss}, {"-0,01", Tone::Loss}, {"-0,01", Tone::Loss}}, ',');
+    QVERIFY(!p.available);
 }
 
 void PaymentsTest::lines_declineOnlyTheSeatNames()

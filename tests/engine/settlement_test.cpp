@@ -14,7 +14,7 @@ namespace {
 QString outcomeText(const SettlementOutcome &outcome, char separator)
 {
     if (const auto *results = std::get_if<Results>(&outcome)) {
-        return describe(showResults(*results, separator));
+        return describe(resultTexts(*results, separator));
     }
     if (const auto *failure = std::get_if<ValidationFailure>(&outcome)) {
         return u"message " + QString::fromStdString(failure->message);
@@ -158,7 +158,7 @@ void SettlementTest::settle_generatedSheetsMatchExactArithmetic()
                 continue;
             }
             ++settled;
-            const SheetValues values = readSheetUnchecked(c.sheet, separator);
+            const SheetValues values = checkedValues(c.sheet, separator);
             const auto exact =
                 exactBalancesTimes12(values, c.options.gameType, heapDivisor(c.options.heapDivision, values.players));
             long double sum = 0;

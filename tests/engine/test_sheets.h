@@ -187,6 +187,12 @@ private:
     std::uint64_t m_state;
 };
 
+// The values of a sheet known to pass the checks.
+inline SheetValues checkedValues(const SheetTexts &sheet, char separator)
+{
+    return std::get<SheetValues>(validateSheet(sheet, separator));
+}
+
 // Exact balances times 12 (every divisor divides 12), from the claims as fractions: each player is
 // owed W(i->j) plus a divisor-th of every other player's heap counted in whists.
 inline std::array<Wide, MaxPlayers> exactBalancesTimes12(const SheetValues &sheet, GameType gameType, int divisor)

@@ -51,7 +51,7 @@ void checkAgainstEngine(const cli::Request &request, const cli::Report &report, 
 {
     const auto outcome = engine::settle(request.sheet, request.options, separator);
     if (const auto *results = std::get_if<engine::Results>(&outcome)) {
-        const auto shown = engine::showResults(*results, separator);
+        const auto shown = engine::resultTexts(*results, separator);
         check(!report.message && !report.dialog, "a sheet the window settles needs no message or dialog");
         check(report.results.size() == shown.size(), "the command shows every result the window shows");
         for (std::size_t i = 0; i < shown.size(); ++i) {

@@ -4,8 +4,8 @@
 // not add up to zero, a shown text that is not the value it claims, a dialog where none belongs, a message
 // the program does not have, and a corrected sheet that asks for a correction again.
 
-#include "correction/account.h"
 #include "correction/correction.h"
+#include "correction/play.h"
 #include "engine/extended.h"
 #include "engine/field_reading.h"
 #include "engine/result_format.h"
@@ -208,7 +208,7 @@ Extended readShown(const engine::ShownResult &shown, char separator)
 
 void checkShownResults(const engine::Results &results, char separator)
 {
-    const auto shown = engine::showResults(results, separator);
+    const auto shown = engine::resultTexts(results, separator);
     check(static_cast<int>(shown.size()) == results.players, "one shown result per player");
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const Extended exact = results.values[i];
@@ -231,8 +231,7 @@ void checkSumsToZero(const engine::Results &results, const engine::SheetValues &
 }
 
 // The texts of a dialog's answer read back as numbers, and add up to zero within the rounding to hundredths.
-void checkAnswer(const correction::CorrectionOutcome &outcome, const FuzzSheet &sheet,
-                 const engine::SheetValues &values)
+void checkAnswer(const correction::Shown &outcome, const FuzzSheet &sheet, const engine::SheetValues &values)
 {
     check(static_cast<int>(outcome.results.size()) == sheet.texts.players, "a dialog shows one result per player");
     Extended sum = 0;
@@ -252,7 +251,7 @@ void checkAnswer(const correction::CorrectionOutcome &outcome, const FuzzSheet &
 }
 
 // After "OK" the corrected sheet divides evenly: "Рассчитать" on it settles without a dialog.
-void checkCorrectedSheetSettles(const correction::CorrectionOutcome &outcome, const FuzzSheet &sheet)
+void checkCorrectedSheetSettles(const correction::Shown &outcome, const FuzzSheet &sheet)
 {
     check(!outcome.writes.empty(), "a correction writes into the sheet");
     const auto corrected = zelvara::testing::applyWrites(sheet.texts, outcome.writes);
@@ -268,18 +267,20 @@ void checkCorrectedSheetSettles(const correction::CorrectionOutcome &outcome, co
 
 // Who pays whom: every hundredth of every shown result is paid by pairs and by the fewest transfers,
 // the totals move off the shown results by a rounding hundredth at most, and only with a note.
-void checkPayments(const FuzzSheet &sheet, engine::ShownBy by, int drawn)
+void checkPayments(const FuzzSheet &sheet, std::optional<engine::Answer> answer)
 {
-    const engine::ShownSettlement shown{sheet.texts, sheet.options, sheet.separator, by, drawn};
-    const auto account = correction::accountOf(shown);
-    check(account.shown, "shown results have an account");
+    const engine::SheetRecord record{sheet.texts, sheet.options, sheet.separator, answer};
+    const auto played = correction::play(record);
+    check(std::holds_alternative<correction::Shown>(played), "an answered record plays to results");
+    const auto &shown = std::get<correction::Shown>(played);
+    const auto account = correction::explain(record, shown);
     const auto &p = account.payments;
     if (!p.available) {
         // Typed sheets have pairs of a few million whists at most, so only a price of a million
         // money units or results near the limit can reach it.
         const auto v = engine::readReal(sheet.texts.whistValue, sheet.separator);
         bool large = !sheet.typeable || !v || !(std::fabs(*v) < 1e6L);
-        for (const auto &result : account.results) {
+        for (const auto &result : shown.results) {
             large = large || !(std::fabs(readShown(result, sheet.separator)) < 1e12L);
         }
         check(large, "typed sheets with results below 10^12 are paid");
@@ -333,15 +334,15 @@ void answerLotDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::SheetV
     if (in.flag()) {
         const int drawn = 1 + in.choose(sheet.texts.players);
         zelvara::fuzz::inputDescription() += "\nanswer: OK, player " + std::to_string(drawn);
-        const auto outcome = correction::acceptLotCorrection(sheet.texts, gameType, drawn, sheet.separator);
+        const auto outcome = correction::acceptLotCorrection(values, gameType, drawn, sheet.separator);
         checkAnswer(outcome, sheet, values);
-        checkPayments(sheet, engine::ShownBy::LotAccepted, drawn);
+        checkPayments(sheet, engine::Answer{engine::Button::OK, drawn});
         checkCorrectedSheetSettles(outcome, sheet);
         // "OK" shows what "Рассчитать" then shows for the corrected sheet.
         const auto again =
             engine::settle(zelvara::testing::applyWrites(sheet.texts, outcome.writes), sheet.options, sheet.separator);
         if (const auto *results = std::get_if<engine::Results>(&again)) {
-            const auto shown = engine::showResults(*results, sheet.separator);
+            const auto shown = engine::resultTexts(*results, sheet.separator);
             for (std::size_t i = 0; i < shown.size(); ++i) {
                 check(shown[i].text == outcome.results[i].text, "\"OK\" shows the corrected sheet's results",
                       shown[i].text + " vs " + outcome.results[i].text);
@@ -349,15 +350,15 @@ void answerLotDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::SheetV
         }
     } else {
         zelvara::fuzz::inputDescription() += "\nanswer: Cancel";
-        checkAnswer(correction::declineLotCorrection(sheet.texts, gameType, sheet.separator), sheet, values);
-        checkPayments(sheet, engine::ShownBy::LotDeclined, 0);
+        checkAnswer(correction::declineLotCorrection(values, gameType, sheet.separator), sheet, values);
+        checkPayments(sheet, engine::Answer{engine::Button::Cancel, 1});
     }
 }
 
 void answerConfirmDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::SheetValues &values)
 {
     const auto gameType = sheet.options.gameType;
-    const auto proposal = correction::proposeConfirmedCorrection(sheet.texts, gameType, sheet.separator);
+    const auto proposal = correction::proposeConfirmedCorrection(values, gameType);
     int corrected = 0;
     for (const int a : proposal.heapCorrections) {
         check(a >= -1 && a <= 1, "a heap moves by one point at most");
@@ -367,15 +368,15 @@ void answerConfirmDialog(FuzzInput &in, const FuzzSheet &sheet, const engine::Sh
     check(proposal.commonShift >= -1 && proposal.commonShift <= 1, "the common shift is one point at most");
     check(!proposal.line1.empty(), "the proposal is put in words");
     if (in.flag()) {
-        const auto outcome = correction::acceptConfirmedCorrection(sheet.texts, gameType, proposal, sheet.separator);
+        const auto outcome = correction::acceptConfirmedCorrection(values, gameType, proposal, sheet.separator);
         zelvara::fuzz::inputDescription() += "\nanswer: OK";
         checkAnswer(outcome, sheet, values);
         checkCorrectedSheetSettles(outcome, sheet);
-        checkPayments(sheet, engine::ShownBy::ConfirmedAccepted, 0);
+        checkPayments(sheet, engine::Answer{engine::Button::OK, 1});
     } else {
         zelvara::fuzz::inputDescription() += "\nanswer: Cancel";
-        checkAnswer(correction::declineConfirmedCorrection(sheet.texts, gameType, sheet.separator), sheet, values);
-        checkPayments(sheet, engine::ShownBy::ConfirmedDeclined, 0);
+        checkAnswer(correction::declineConfirmedCorrection(values, gameType, sheet.separator), sheet, values);
+        checkPayments(sheet, engine::Answer{engine::Button::Cancel, 1});
     }
 }
 
@@ -467,7 +468,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
         checkSumsToZero(*results, values, "the results add up to zero");
         checkShownResults(*results, sheet.separator);
-        checkPayments(sheet, engine::ShownBy::Settlement, 0);
+        checkPayments(sheet, std::nullopt);
         return 0;
     }
 

@@ -4,6 +4,7 @@
 
 #include "app/about_window.h"
 #include "tests/support/announced_captions.h"
+#include "zelvara/version.h"
 
 #include <QLabel>
 #include <QTest>
@@ -25,7 +26,7 @@ void AboutWindowTest::texts_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("text");
     QTest::newRow("title") << "StaticText"
-                           << "Zelvara 1.06";
+                           << QStringLiteral("Zelvara %1").arg(QLatin1StringView(zelvara::Version));
     QTest::newRow("1") << "Description1"
                        << "Программа подсчитывает выигрыш или проигрыш каждого игрока";
     QTest::newRow("2") << "Description2"

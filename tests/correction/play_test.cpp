@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "correction/account.h"
 #include "correction/correction.h"
+#include "correction/play.h"
 #include "tests/engine/test_sheets.h"
 
 #include <QTest>
@@ -27,80 +27,119 @@ QStringList qLines(const std::vector<std::string> &lines)
     return out;
 }
 
-ShownSettlement record(int players, const QString &fields, HeapDivision division, ShownBy by, int drawn = 0)
+SheetRecord record(int players, const QString &fields, HeapDivision division, std::optional<Answer> answer = {})
 {
-    return {sheetFrom(players, fields, ','), {GameType::Sochi, division}, ',', by, drawn};
+    return {sheetFrom(players, fields, ','), {GameType::Sochi, division}, ',', answer};
+}
+
+Answer ok(int player = 1)
+{
+    return {Button::OK, player};
+}
+
+Answer cancel()
+{
+    return {Button::Cancel, 1};
 }
 
 // The shown results of a dialog's answer, straight from the correction rules.
-CorrectionOutcome answer(const ShownSettlement &shown)
+Shown answer(const SheetRecord &record, CorrectionDialog dialog)
 {
-    const GameType game = shown.options.gameType;
-    const char separator = shown.decimalSeparator;
-    switch (shown.shownBy) {
-    case ShownBy::LotAccepted:
-        return acceptLotCorrection(shown.sheet, game, shown.drawnPlayer, separator);
-    case ShownBy::LotDeclined:
-        return declineLotCorrection(shown.sheet, game, separator);
-    case ShownBy::ConfirmedAccepted:
-        return acceptConfirmedCorrection(shown.sheet, game, proposeConfirmedCorrection(shown.sheet, game, separator),
-                                         separator);
-    case ShownBy::ConfirmedDeclined:
-    case ShownBy::Settlement:
-        break;
+    const GameType game = record.options.gameType;
+    const char separator = record.decimalSeparator;
+    const SheetValues values = std::get<SheetValues>(validateSheet(record.sheet, separator));
+    const bool accepted = record.answer->button == Button::OK;
+    if (dialog == CorrectionDialog::ChoiceOfPlayer) {
+        return accepted ? acceptLotCorrection(values, game, record.answer->player, separator)
+                        : declineLotCorrection(values, game, separator);
     }
-    return declineConfirmedCorrection(shown.sheet, game, separator);
+    return accepted ? acceptConfirmedCorrection(values, game, proposeConfirmedCorrection(values, game), separator)
+                    : declineConfirmedCorrection(values, game, separator);
+}
+
+// What a play gave, in one word: "shown", "message", "lot" or "confirm" (a dialog to ask).
+QString kindOf(const Played &played)
+{
+    if (std::holds_alternative<Shown>(played)) {
+        return u"shown"_qs;
+    }
+    if (std::holds_alternative<ValidationFailure>(played)) {
+        return u"message"_qs;
+    }
+    return std::get<Asked>(played).dialog == CorrectionDialog::ChoiceOfPlayer ? u"lot"_qs : u"confirm"_qs;
 }
 
 } // namespace
 
-class AccountTest : public QObject
+class PlayTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void account_onlyForResultsTheRecordShows_data();
-    void account_onlyForResultsTheRecordShows();
-    void account_dialogAnswersExplainedAndPaid_data();
-    void account_dialogAnswersExplainedAndPaid();
-    void account_generatedAnswersPayTheShownResults();
+    void play_showsAsksOrRefuses_data();
+    void play_showsAsksOrRefuses();
+    void play_askedDialogShowsNamesAndProposal();
+    void explain_dialogAnswersExplainedAndPaid_data();
+    void explain_dialogAnswersExplainedAndPaid();
+    void play_generatedAnswersPayTheShownResults();
 };
 
-void AccountTest::account_onlyForResultsTheRecordShows_data()
+void PlayTest::play_showsAsksOrRefuses_data()
 {
-    QTest::addColumn<ShownSettlement>("shown");
-    QTest::addColumn<bool>("expected");
+    QTest::addColumn<SheetRecord>("record");
+    QTest::addColumn<QString>("expected");
 
     const QString example1 = u"H=20/4/12/0;P=10/8/6/10;W12=20;W21=4;W34=6;W41=2"_qs;
     const QString lotSheet = u"H=1"_qs;
     const QString confirmSheet = u"H=1"_qs;
     constexpr auto OnN = HeapDivision::OnNPlayers;
     constexpr auto OnNMinus1 = HeapDivision::OnNPlayersMinus1;
-    QTest::newRow("settled") << record(4, example1, OnN, ShownBy::Settlement) << true;
-    QTest::newRow("a failed check shows nothing") << record(4, u"H=x"_qs, OnN, ShownBy::Settlement) << false;
-    QTest::newRow("a sheet that opens a dialog needs its answer")
-        << record(4, lotSheet, OnN, ShownBy::Settlement) << false;
-    QTest::newRow("no dialog, no answer") << record(4, example1, OnN, ShownBy::LotAccepted, 1) << false;
-    QTest::newRow("the answer of the other dialog")
-        << record(4, confirmSheet, OnNMinus1, ShownBy::LotDeclined) << false;
-    QTest::newRow("the lot answered") << record(4, lotSheet, OnN, ShownBy::LotAccepted, 2) << true;
-    QTest::newRow("the confirmation declined")
-        << record(4, confirmSheet, OnNMinus1, ShownBy::ConfirmedDeclined) << true;
+    QTest::newRow("settled") << record(4, example1, OnN) << u"shown"_qs;
+    QTest::newRow("a failed check shows nothing") << record(4, u"H=x"_qs, OnN) << u"message"_qs;
+    QTest::newRow("a failed check, whatever the answer") << record(4, u"H=x"_qs, OnN, ok()) << u"message"_qs;
+    QTest::newRow("a sheet that opens the lot needs its answer") << record(4, lotSheet, OnN) << u"lot"_qs;
+    QTest::newRow("a sheet that opens the confirmation needs its answer")
+        << record(4, confirmSheet, OnNMinus1) << u"confirm"_qs;
+    QTest::newRow("no dialog: an answer changes nothing") << record(4, example1, OnN, ok(2)) << u"shown"_qs;
+    QTest::newRow("the lot answered") << record(4, lotSheet, OnN, ok(2)) << u"shown"_qs;
+    QTest::newRow("the confirmation declined") << record(4, confirmSheet, OnNMinus1, cancel()) << u"shown"_qs;
 }
 
-void AccountTest::account_onlyForResultsTheRecordShows()
+void PlayTest::play_showsAsksOrRefuses()
 {
-    QFETCH(ShownSettlement, shown);
-    QFETCH(bool, expected);
-    const Account account = accountOf(shown);
-    QCOMPARE(account.shown, expected);
-    QCOMPARE(account.pairLines.empty(), !expected);
-    QCOMPARE(account.breakdown.lines.empty(), !expected);
+    QFETCH(SheetRecord, record);
+    QFETCH(QString, expected);
+    const Played played = play(record);
+    QCOMPARE(kindOf(played), expected);
+    if (const auto *shown = std::get_if<Shown>(&played)) {
+        // A dialog's answer writes the sheet and says so; a plain settlement does neither.
+        QCOMPARE(shown->dialog.has_value(), !shown->correction.empty());
+        const Explanation explanation = explain(record, *shown);
+        QVERIFY(!explanation.pairLines.empty());
+        QVERIFY(!explanation.breakdown.lines.empty());
+    }
 }
 
-void AccountTest::account_dialogAnswersExplainedAndPaid_data()
+void PlayTest::play_askedDialogShowsNamesAndProposal()
 {
-    QTest::addColumn<ShownSettlement>("shown");
+    const Played lot = play(record(3, u"H=1"_qs, HeapDivision::OnNPlayers));
+    QCOMPARE(std::get<Asked>(lot).names, (std::vector<std::string>{"Запад", "Восток", "Юг"}));
+    QCOMPARE(std::get<Asked>(lot).proposal.line1, std::string());
+
+    const SheetRecord confirm = record(4, u"H=4/2/7/10"_qs, HeapDivision::OnNPlayersMinus1);
+    const Asked asked = std::get<Asked>(play(confirm));
+    QCOMPARE(asked.proposal.line1, std::string("списать 1 очко с горы игрока Север."));
+    // "OK" applies the very proposal the dialog showed.
+    SheetRecord answered = confirm;
+    answered.answer = ok();
+    const Shown shown = std::get<Shown>(play(answered));
+    QCOMPARE(shown.proposal.heapCorrections, asked.proposal.heapCorrections);
+    QCOMPARE(shown.writes.front().text, std::string("4"));
+}
+
+void PlayTest::explain_dialogAnswersExplainedAndPaid_data()
+{
+    QTest::addColumn<SheetRecord>("record");
     QTest::addColumn<QStringList>("pairs");
     QTest::addColumn<QStringList>("transfers");
     QTest::addColumn<QString>("note");
@@ -109,7 +148,7 @@ void AccountTest::account_dialogAnswersExplainedAndPaid_data()
     // Four players, heap 1 on Запад: the lot draws Восток, who gains a point and writes 3 on each other
     // player; results -8, +2, +4, +2 from the corrected sheet.
     QTest::newRow("the lot accepted")
-        << record(4, u"H=1"_qs, HeapDivision::OnNPlayers, ShownBy::LotAccepted, 3)
+        << record(4, u"H=1"_qs, HeapDivision::OnNPlayers, ok(3))
         << QStringList{u"Запад платит Северу 2,50"_qs, u"Запад платит Востоку 3,00"_qs, u"Запад платит Югу 2,50"_qs,
                        u"Север платит Востоку 0,50"_qs, u"Юг платит Востоку 0,50"_qs}
         << QStringList{u"Запад платит Северу 2,00"_qs, u"Запад платит Востоку 4,00"_qs, u"Запад платит Югу 2,00"_qs}
@@ -118,7 +157,7 @@ void AccountTest::account_dialogAnswersExplainedAndPaid_data()
            u"на каждого из остальных."_qs;
     // Three players, heap 1: "Отмена" shows -6,67, +3,33, +3,33, a hundredth short of zero.
     QTest::newRow("the lot declined, three players")
-        << record(3, u"H=1"_qs, HeapDivision::OnNPlayers, ShownBy::LotDeclined)
+        << record(3, u"H=1"_qs, HeapDivision::OnNPlayers, cancel())
         << QStringList{u"Запад платит Востоку 3,33"_qs, u"Запад платит Югу 3,33"_qs}
         << QStringList{u"Запад платит Востоку 3,33"_qs, u"Запад платит Югу 3,33"_qs}
         << u"расхождение 0,01 из-за округления: итоги в сумме дают -0,01, поэтому Запад платит 6,66 вместо 6,67; "
@@ -127,7 +166,7 @@ void AccountTest::account_dialogAnswersExplainedAndPaid_data()
     // Heaps 4, 2, 7, 10: Север loses a point, the others write 3 on him; results +23, +51, -17, -57, whole
     // already, so nothing is said of rounding.
     QTest::newRow("the confirmation accepted")
-        << record(4, u"H=4/2/7/10"_qs, HeapDivision::OnNPlayersMinus1, ShownBy::ConfirmedAccepted)
+        << record(4, u"H=4/2/7/10"_qs, HeapDivision::OnNPlayersMinus1, ok())
         << QStringList{u"Запад платит Северу 7,00"_qs, u"Восток платит Западу 10,00"_qs,
                        u"Юг платит Западу 20,00"_qs,   u"Восток платит Северу 17,00"_qs,
                        u"Юг платит Северу 27,00"_qs,   u"Юг платит Востоку 10,00"_qs}
@@ -138,15 +177,14 @@ void AccountTest::account_dialogAnswersExplainedAndPaid_data()
            u"остальных."_qs;
 }
 
-void AccountTest::account_dialogAnswersExplainedAndPaid()
+void PlayTest::explain_dialogAnswersExplainedAndPaid()
 {
-    QFETCH(ShownSettlement, shown);
+    QFETCH(SheetRecord, record);
     QFETCH(QStringList, pairs);
     QFETCH(QStringList, transfers);
     QFETCH(QString, note);
     QFETCH(QString, correction);
-    const Account account = accountOf(shown);
-    QVERIFY(account.shown);
+    const Explanation account = explain(record, std::get<Shown>(play(record)));
     QCOMPARE(qLines(account.pairLines), pairs);
     QCOMPARE(qLines(account.transferLines), transfers);
     QCOMPARE(QString::fromStdString(account.paymentsNote), note);
@@ -154,7 +192,7 @@ void AccountTest::account_dialogAnswersExplainedAndPaid()
     QCOMPARE(QString::fromStdString(account.breakdown.lines.back()), correction);
 }
 
-void AccountTest::account_generatedAnswersPayTheShownResults()
+void PlayTest::play_generatedAnswersPayTheShownResults()
 {
     int answered = 0;
     for (const char separator : {',', '.'}) {
@@ -166,27 +204,28 @@ void AccountTest::account_generatedAnswersPayTheShownResults()
             if (!dialog) {
                 continue;
             }
-            std::vector<ShownSettlement> records;
+            std::vector<SheetRecord> records;
+            records.push_back({c.sheet, c.options, separator, cancel()});
             if (*dialog == CorrectionDialog::ChoiceOfPlayer) {
-                records.push_back({c.sheet, c.options, separator, ShownBy::LotDeclined, 0});
                 for (int drawn = 1; drawn <= c.sheet.players; ++drawn) {
-                    records.push_back({c.sheet, c.options, separator, ShownBy::LotAccepted, drawn});
+                    records.push_back({c.sheet, c.options, separator, ok(drawn)});
                 }
             } else {
-                records.push_back({c.sheet, c.options, separator, ShownBy::ConfirmedAccepted, 0});
-                records.push_back({c.sheet, c.options, separator, ShownBy::ConfirmedDeclined, 0});
+                records.push_back({c.sheet, c.options, separator, ok()});
             }
-            for (const ShownSettlement &shown : records) {
+            for (const SheetRecord &rec : records) {
                 ++answered;
-                const auto where = QStringLiteral("sheet %1 answer %2 drawn %3")
+                const auto where = QStringLiteral("sheet %1 button %2 drawn %3")
                                        .arg(round)
-                                       .arg(static_cast<int>(shown.shownBy))
-                                       .arg(shown.drawnPlayer)
+                                       .arg(static_cast<int>(rec.answer->button))
+                                       .arg(rec.answer->player)
                                        .toUtf8();
-                const Account account = accountOf(shown);
-                const CorrectionOutcome outcome = answer(shown);
-                QVERIFY2(account.shown, where.constData());
-                QCOMPARE(describe(account.results), describe(outcome.results));
+                const Played played = play(rec);
+                QVERIFY2(std::holds_alternative<Shown>(played), where.constData());
+                const Shown &shown = std::get<Shown>(played);
+                const Explanation account = explain(rec, shown);
+                const Shown outcome = answer(rec, *dialog);
+                QCOMPARE(describe(shown.results), describe(outcome.results));
 
                 // The pairs come from the sheet the answer settled and add up to its balances.
                 const PairTable pairs = pairBalancesInWhists(outcome.workings);
@@ -223,5 +262,5 @@ void AccountTest::account_generatedAnswersPayTheShownResults()
     QVERIFY(answered > 1000);
 }
 
-QTEST_APPLESS_MAIN(AccountTest)
-#include "account_test.moc"
+QTEST_APPLESS_MAIN(PlayTest)
+#include "play_test.moc"
