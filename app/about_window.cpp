@@ -6,6 +6,7 @@
 #include "widgets/window_look.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QWindow>
 
 using namespace Qt::StringLiterals;
@@ -25,6 +26,8 @@ TAboutProgram::TAboutProgram(QWidget *mainWindow)
     QFont title = font();
     title.setPointSize(14);
     m_ui->StaticText->setFont(title);
+    for (QLabel *label : findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     setFixedSize(377, 328);
     // Closing the main window ends the program even while this window is open.
     setAttribute(Qt::WA_QuitOnClose, false);
