@@ -511,10 +511,13 @@ void SingleCopy::readFrom(Connection *connection)
 
 void SingleCopy::act(Connection *connection)
 {
+    // Taken before anything runs that is not this class's own.
+    const int fd = connection->fd;
+    const std::string file = connection->request->file;
     emit showRequested();
-    sendNow(connection->fd, ShownAnswer);
-    if (!connection->request->file.empty()) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(connection->request->file));
+    sendNow(fd, ShownAnswer);
+    if (!file.empty()) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(file));
         QTimer::singleShot(0, this, [this, path] { emit openRequested(path); });
     }
 }
