@@ -74,7 +74,9 @@ class StartUpTest(unittest.TestCase):
     def test_helpAndVersion_printAndEndAlone(self):
         for args, expected in ((["--help"], b"Usage: zelvara [FILE]\n"), (["-h", "file"], b"Usage: zelvara [FILE]\n"),
                                (["--version"], f"zelvara {VERSION}\n".encode()),
-                               (["--version", "--no-such-option"], f"zelvara {VERSION}\n".encode())):
+                               (["--version", "--no-such-option"], f"zelvara {VERSION}\n".encode()),
+                               # Asked for, help comes whatever else the line holds.
+                               (["--no-such-option", "one", "two", "--help"], b"Usage: zelvara [FILE]\n")):
             with self.subTest(args=args):
                 result = self.run_program(*args)
                 self.assertEqual(result.returncode, 0, result.stderr)
