@@ -7,6 +7,7 @@
 #include "zelvara/version.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QWindow>
 
 using namespace Qt::StringLiterals;
@@ -27,6 +28,8 @@ TAboutProgram::TAboutProgram(QWidget *mainWindow)
     title.setPointSize(14);
     m_ui->StaticText->setFont(title);
     m_ui->StaticText->setText(u"Zelvara "_s + QLatin1StringView(Version));
+    for (QLabel *label : findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     setFixedSize(377, 328);
     // Closing the main window ends the program even while this window is open.
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -3,36 +3,46 @@
 
 #include "zelvara/version.h"
 
-#include <climits>
-#include <cstdlib>
-#include <memory>
-#include <unistd.h>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDir>
+
+using namespace Qt::StringLiterals;
 
 namespace zelvara::app {
 
-CommandLine parseCommandLine(const std::vector<std::string> &arguments)
+CommandLine parseCommandLine(const QStringList &arguments)
 {
-    CommandLine line;
-    bool optionsEnded = false;
-    for (const std::string &arg : arguments) {
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
-            // The first of --help and --version wins; neither looks further.
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{u"h"_s, u"help"_s});
+    const QCommandLineOption version(u"version"_s);
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(u"file"_s, {}, u"[FILE]"_s);
+    // parse() needs no application object, unlike process(); the first argument is the program's name.
+    const bool parsed = parser.parse(QStringList{u"zelvara"_s} + arguments);
+
+    // Asking for help or the version gets it, whatever else the line holds; the first asked wins.
+    for (const QString &name : parser.optionNames()) {
+        if (help.names().contains(name))
             return {CommandLine::Action::Help, {}, {}};
-        } else if (!optionsEnded && arg == "--version") {
+        if (version.names().contains(name))
             return {CommandLine::Action::Version, {}, {}};
-        } else if (!optionsEnded && arg.size() > 1 && arg.starts_with('-')) {
-            return {CommandLine::Action::UsageError, {}, "unknown option \"" + arg + "\""};
-        } else if (arg.empty()) {
-            return {CommandLine::Action::UsageError, {}, "the file name is empty"};
-        } else if (!line.file.empty()) {
-            return {CommandLine::Action::UsageError, {}, "give one file only, not also \"" + arg + "\""};
-        } else {
-            line.file = arg;
-        }
     }
-    return line;
+    if (!parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().constFirst();
+        const QString shown = (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+        return {CommandLine::Action::UsageError, {}, "unknown option \"" + shown.toStdString() + "\""};
+    }
+    if (!parsed)
+        return {CommandLine::Action::UsageError, {}, parser.errorText().toStdString()};
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return {
+            CommandLine::Action::UsageError, {}, "give one file only, not also \"" + files.at(1).toStdString() + "\""};
+    if (files.size() == 1 && files.constFirst().isEmpty())
+        return {CommandLine::Action::UsageError, {}, "the file name is empty"};
+    return {CommandLine::Action::Run, files.value(0), {}};
 }
 
 std::string helpText()
@@ -54,17 +64,17 @@ std::string versionText()
     return std::string("zelvara ") + Version + "\n";
 }
 
-std::string absoluteFilePath(const std::string &file)
+QString absoluteFilePath(const QString &file)
 {
-    if (file.empty() || file.starts_with('/'))
+    if (file.isEmpty() || file.startsWith(u'/'))
         return file;
-    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
-    if (!folder)
+    // The working folder as the system gives it, without tidying the name: "a/../b" stays as typed.
+    QString folder = QDir::currentPath();
+    if (folder.isEmpty())
         return file;
-    std::string path(folder.get());
-    if (!path.ends_with('/'))
-        path += '/';
-    return path + file;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder + file;
 }
 
 } // namespace zelvara::app

@@ -2,10 +2,12 @@
 #pragma once
 
 // What the program is asked to do on its command line: run (optionally opening one sheet file), or
-// print its help or version and end. Plain C++: it is settled before anything of the toolkit loads.
+// print its help or version and end. Settled with Qt Core alone, before any application object exists.
+
+#include <QString>
+#include <QStringList>
 
 #include <string>
-#include <vector>
 
 namespace zelvara::app {
 
@@ -13,12 +15,12 @@ struct CommandLine
 {
     enum class Action { Run, Help, Version, UsageError };
     Action action = Action::Run;
-    std::string file;    // the sheet file to open, as given; empty when none
+    QString file;        // the sheet file to open, as given; empty when none
     std::string problem; // what is wrong, for UsageError
 };
 
 // The arguments after the program name.
-CommandLine parseCommandLine(const std::vector<std::string> &arguments);
+CommandLine parseCommandLine(const QStringList &arguments);
 
 std::string helpText();
 // "zelvara 1.06\n", from the project's version.
@@ -26,6 +28,6 @@ std::string versionText();
 
 // `file` made absolute against the working folder, so that a running copy elsewhere finds the same
 // file. Nothing is resolved or checked: the file is opened, and its faults reported, later.
-std::string absoluteFilePath(const std::string &file);
+QString absoluteFilePath(const QString &file);
 
 } // namespace zelvara::app

@@ -18,12 +18,10 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QTimer>
+#include <QStringList>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -39,8 +37,10 @@ int main(int argc, char *argv[])
 {
     // The command line and the handover to a running copy come before anything of the toolkit is set
     // up, so that --help, --version and a later start end as quickly as a program can.
-    const zelvara::app::CommandLine commandLine =
-        zelvara::app::parseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    const zelvara::app::CommandLine commandLine = zelvara::app::parseCommandLine(arguments);
     switch (commandLine.action) {
     case zelvara::app::CommandLine::Action::Help:
         print(stdout, zelvara::app::helpText());
@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
     case zelvara::app::CommandLine::Action::Run:
         break;
     }
-    const std::string file = zelvara::app::absoluteFilePath(commandLine.file);
+    const QString file = zelvara::app::absoluteFilePath(commandLine.file);
 
     // A running copy comes forward (opening the file) and this one ends before it creates a window or
     // reads a setting. Without a safe place for the channel the program runs on its own.
@@ -62,7 +62,7 @@ int main(int argc, char *argv[])
     zelvara::platform::SingleCopy singleCopy(zelvara::platform::defaultSocketPath(&channelProblem));
     if (!channelProblem.empty())
         print(stderr, "zelvara: no single-copy channel: " + channelProblem + "\n");
-    if (singleCopy.claim(file) == zelvara::platform::SingleCopy::Claim::HandedOver)
+    if (singleCopy.claim(QFile::encodeName(file).toStdString()) == zelvara::platform::SingleCopy::Claim::HandedOver)
         return 0;
 
     // The toolkit sees no arguments: the command line is settled above, and a file name must not be
@@ -95,22 +95,20 @@ int main(int argc, char *argv[])
     zelvara::correction::TConfirmOfChange confirmOfChange;
     zelvara::app::CorrectionController corrections(mainWindow, choiceOfPlayer, confirmOfChange, desktop);
     // Sheet files: the first commands of the "&Пуля" menu, a file dropped on the window, a file from the
-    // desktop. None replaces a sheet whose correction dialog waits for an answer.
-    zelvara::app::SheetFileController sheetFiles(mainWindow, desktop, {&choiceOfPlayer, &confirmOfChange});
+    // desktop. A file from outside waits while a correction dialog or the About window holds the window.
+    zelvara::app::SheetFileController sheetFiles(mainWindow, desktop, {&choiceOfPlayer, &confirmOfChange, &about});
     // Who pays whom, the breakdown, copying and saving the results: the "&Пуля" menu's last commands.
     zelvara::app::PaymentsController payments(mainWindow, desktop);
     mainWindow.show();
-    // Every sheet file the program is asked to open arrives through the controller: one that came with
-    // this start once the loop runs (so that the sheet, or the message about the file, comes in a window
-    // already on the screen with its settings applied), one handed over by a later start when it comes.
-    // A path is only ever opened as a file.
+    // Every sheet file the program is asked to open joins the controller's queue: one that came with this
+    // start (opened once the loop runs, so that the sheet, or the message about the file, comes in a
+    // window already on the screen with its settings applied), each one handed over by a later start.
+    // They are opened one at a time, never behind an open dialog. A path is only ever opened as a file.
     QObject::connect(&singleCopy, &zelvara::platform::SingleCopy::openRequested, &sheetFiles,
                      &zelvara::app::SheetFileController::openHandedFile);
     singleCopy.answer();
-    if (!file.empty()) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(file));
-        QTimer::singleShot(0, &sheetFiles, [&sheetFiles, path] { sheetFiles.openSheetFile(path); });
-    }
+    if (!file.isEmpty())
+        sheetFiles.openHandedFile(file);
 
     // A termination signal ends the run like "Выход", so the settings are still written.
     zelvara::platform::TerminationSignals terminationSignals;

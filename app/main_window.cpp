@@ -10,6 +10,7 @@
 #include "widgets/window_look.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -49,8 +50,14 @@ TZelvara::TZelvara(platform::Desktop &desktop, QWidget *parent)
     // The sheets' fields join the tab order between the options and the buttons.
     std::vector<QWidget *> chain = {m_ui->Nondivisible};
     for (SheetPanel *panel : {m_ui->PanelFor4, m_ui->PanelFor3, m_ui->PanelFor2}) {
-        panel->build(panel == m_ui->PanelFor4 ? 4 : panel == m_ui->PanelFor3 ? 3 : 2, m_desktop);
+        const int players = panel == m_ui->PanelFor4 ? 4 : panel == m_ui->PanelFor3 ? 3 : 2;
+        panel->build(players, m_desktop);
         panel->hide();
+        // Only the player's own edits raise the flag: text set by the program sends no textEdited.
+        for (const QLineEdit *field : panel->findChildren<QLineEdit *>()) {
+            connect(field, &QLineEdit::textEdited, this,
+                    [this, players] { m_typed.at(static_cast<std::size_t>(players - 2)) = true; });
+        }
         const std::vector<QWidget *> fields = panel->tabChain();
         chain.insert(chain.end(), fields.begin(), fields.end());
     }
@@ -80,6 +87,10 @@ TZelvara::TZelvara(platform::Desktop &desktop, QWidget *parent)
     connect(m_ui->Exit1, &QAction::triggered, this, &TZelvara::Exit1Click);
     connect(m_ui->Reference, &QAction::triggered, this, &TZelvara::ReferenceClick);
     connect(m_ui->About, &QAction::triggered, this, &TZelvara::AboutClick);
+
+    // No label of the window is meant as HTML; set once here, a text from outside never can be.
+    for (QLabel *label : findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
 
     m_centring = new widgets::FrameCentring(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -216,7 +227,18 @@ void TZelvara::loadSheet(const engine::SheetTexts &texts, const engine::Options 
     setOptions(options.gameType, options.heapDivision);
     SheetPanel &sheet = sheetFor(texts.players);
     sheet.load(texts);
+    markSheetKept(texts.players);
     clearResults(sheet);
+}
+
+bool TZelvara::typedSinceKept(int players) const
+{
+    return m_typed.at(static_cast<std::size_t>(sheetFor(players).players() - 2));
+}
+
+void TZelvara::markSheetKept(int players)
+{
+    m_typed.at(static_cast<std::size_t>(sheetFor(players).players() - 2)) = false;
 }
 
 void TZelvara::clearResults(SheetPanel &sheet)
@@ -310,6 +332,7 @@ void TZelvara::NewCalcClick()
     SheetPanel &sheet = sheetFor(selectedPlayers());
     sheet.clearNumbers();
     clearResults(sheet);
+    emit newCalculationStarted(sheet.players());
 }
 
 void TZelvara::NewClick()

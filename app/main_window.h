@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QMainWindow>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -82,6 +83,12 @@ public:
     // calculation does; the other two sheets stay as they are. Nothing is calculated.
     void loadSheet(const engine::SheetTexts &texts, const engine::Options &options);
 
+    // Whether the player has typed into the sheet of `players` since it was loaded from a file, since it
+    // was last kept in one (markSheetKept), or since start. Text the program writes (settings, a file,
+    // corrections, results) does not count.
+    bool typedSinceKept(int players) const;
+    void markSheetKept(int players);
+
     // The "&Пуля" menu after "&Инфо", where the commands beyond the sheet itself live (sheet files,
     // payments, the breakdown). Made on first use, so the menu bar shows it only when it has items.
     QMenu *poolMenu();
@@ -95,6 +102,8 @@ signals:
     void shownSettlementChanged();
     // "Рассчитать" calls for a correction dialog: `record` is the sheet it asks about.
     void correctionRequested(const zelvara::engine::SheetRecord &record, const zelvara::correction::Asked &asked);
+    // "Новый расчет" emptied the numbers of the sheet of `players`: a new game begins on it.
+    void newCalculationStarted(int players);
 
 private:
     SheetPanel &sheetFor(int players) const;
@@ -125,6 +134,8 @@ private:
     QMenu *m_poolMenu = nullptr;
     widgets::FrameCentring *m_centring = nullptr;
     bool m_centred = false;
+    // Typed into since kept, for 2, 3 and 4 players.
+    std::array<bool, 3> m_typed{};
 };
 
 } // namespace zelvara::app

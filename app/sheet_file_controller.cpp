@@ -6,6 +6,7 @@
 #include "sheetfile/sheet_file.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
@@ -33,6 +34,9 @@ namespace zelvara::app {
 namespace {
 
 const QString FileFilter = u"Пуля Zelvara (*.zelvara)"_s;
+// Opening also offers the file's underlying format and anything at all: a sheet sent through a chat
+// may arrive renamed.
+const QString OpenFilter = FileFilter + u";;JSON (*.json);;Все файлы (*)"_s;
 const QString Extension = u"zelvara"_s;
 
 // A path as the player reads it in a message.
@@ -41,9 +45,23 @@ std::string shownPath(const QString &path)
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdString();
 }
 
-std::size_t noteIndex(int players)
+std::size_t sheetIndex(int players)
 {
     return static_cast<std::size_t>(players - engine::MinPlayers);
+}
+
+// The local files a drag brings; empty when anything else comes with them.
+QStringList localFiles(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    QStringList files;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        files << url.toLocalFile();
+    }
+    return files;
 }
 
 // The local time with its offset from UTC: "2026-12-08T14:30:00+03:00".
@@ -56,8 +74,8 @@ std::string savedNow()
 } // namespace
 
 SheetFileController::SheetFileController(TZelvara &mainWindow, platform::Desktop &desktop,
-                                         QList<QWidget *> correctionDialogs, QObject *parent)
-    : QObject(parent), m_mainWindow(mainWindow), m_desktop(desktop), m_correctionDialogs(std::move(correctionDialogs))
+                                         QList<QWidget *> holdingDialogs, QObject *parent)
+    : QObject(parent), m_mainWindow(mainWindow), m_desktop(desktop), m_holdingDialogs(std::move(holdingDialogs))
 {
     QMenu *menu = m_mainWindow.poolMenu();
     // The file commands lead the menu, whatever was added to it before.
@@ -76,44 +94,67 @@ SheetFileController::SheetFileController(TZelvara &mainWindow, platform::Desktop
     connect(m_saveSheet, &QAction::triggered, this, &SheetFileController::SaveSheetClick);
 
     // A file dragged over any field lands on the window, not in the field as text: the filter sits on
-    // the application, which sees a drag before the widget under it does.
+    // the application, which sees a drag before the widget under it does. It also sees every dialog
+    // close, after which a waiting file may have its turn.
     m_mainWindow.setAcceptDrops(true);
-    connect(this, &SheetFileController::sheetDropped, this, &SheetFileController::openSheetFile, Qt::QueuedConnection);
     QCoreApplication::instance()->installEventFilter(this);
+    connect(&m_mainWindow, &TZelvara::newCalculationStarted, this,
+            [this](int players) { m_sheetFiles.at(sheetIndex(players)) = {}; });
 }
 
 SheetFileController::~SheetFileController() = default;
 
-bool SheetFileController::correctionOpen() const
+void SheetFileController::enqueue(Pending pending)
 {
-    return std::ranges::any_of(m_correctionDialogs, [](const QWidget *dialog) { return dialog->isVisible(); });
+    m_pending.push_back(std::move(pending));
+    schedule();
 }
 
-QWidget *SheetFileController::messageParent() const
+void SheetFileController::schedule()
 {
-    // Over an open correction dialog, so that the box is not hidden behind it.
-    for (QWidget *dialog : m_correctionDialogs) {
-        if (dialog->isVisible())
-            return dialog;
+    if (m_scheduled)
+        return;
+    m_scheduled = true;
+    QMetaObject::invokeMethod(this, &SheetFileController::handleNext, Qt::QueuedConnection);
+}
+
+bool SheetFileController::heldByDialog() const
+{
+    return QApplication::activeModalWidget() != nullptr || !m_mainWindow.isEnabled() ||
+           std::ranges::any_of(m_holdingDialogs, [](const QWidget *dialog) { return dialog->isVisible(); });
+}
+
+void SheetFileController::handleNext()
+{
+    m_scheduled = false;
+    // Inside the loop of a box this controller opened, or behind a dialog: a dialog closing, and the end
+    // of the item being handled, call again.
+    if (m_handling || m_pending.empty() || heldByDialog())
+        return;
+    const Pending next = m_pending.front();
+    m_pending.pop_front();
+    m_handling = true;
+    if (!next.message.isEmpty()) {
+        refuse(next.message);
+    } else {
+        if (next.handed)
+            m_mainWindow.bringToFront();
+        openSheetFile(next.path);
     }
-    return &m_mainWindow;
+    m_handling = false;
+    if (!m_pending.empty())
+        schedule();
 }
 
 void SheetFileController::refuse(const QString &message)
 {
     m_desktop.beep();
-    m_desktop.showMessage(messageParent(), message);
+    m_desktop.showMessage(&m_mainWindow, message);
 }
 
 bool SheetFileController::openSheetFile(const QString &path)
 {
     const std::string shown = shownPath(path);
-    if (correctionOpen()) {
-        refuse(u"Файл «"_s + QString::fromStdString(shown) +
-               u"» не открыт: программа ждёт ответа в окне коррекции. Нажмите в нём «OK» или «Отмена» и "
-               u"откройте файл снова."_s);
-        return false;
-    }
     const auto fail = [this](const std::string &message) {
         refuse(QString::fromStdString(message));
         return false;
@@ -141,15 +182,26 @@ bool SheetFileController::openSheetFile(const QString &path)
 
     const sheetfile::SheetDocument document =
         sheetfile::withDecimalSeparator(std::get<sheetfile::SheetDocument>(result), m_desktop.decimalSeparator());
+    return putOnScreen(path, document);
+}
+
+bool SheetFileController::putOnScreen(const QString &path, const sheetfile::SheetDocument &document)
+{
+    // The file replaces the sheet of its own player count; what the player typed there and has not kept
+    // in a file goes only on a "Да".
+    const int players = document.sheet.players;
+    if (m_mainWindow.typedSinceKept(players) &&
+        !m_desktop.ask(&m_mainWindow, u"Заменить введённую пулю содержимым файла «"_s +
+                                          QString::fromStdString(shownPath(path)) + u"»?"_s))
+        return false;
     m_mainWindow.loadSheet(document.sheet, document.options);
-    m_notes[noteIndex(document.sheet.players)] = {QFileInfo(path).absoluteFilePath(), document.note};
+    m_sheetFiles.at(sheetIndex(players)) = {QFileInfo(path).absoluteFilePath(), document.note};
     return true;
 }
 
 void SheetFileController::openHandedFile(const QString &path)
 {
-    m_mainWindow.bringToFront();
-    openSheetFile(path);
+    enqueue({path, true, {}});
 }
 
 bool SheetFileController::saveSheetFile(const QString &path)
@@ -160,9 +212,8 @@ bool SheetFileController::saveSheetFile(const QString &path)
     document.options = m_mainWindow.options();
     document.decimalSeparator = m_desktop.decimalSeparator();
     document.saved = savedNow();
-    const OpenedNote &opened = m_notes[noteIndex(players)];
-    if (opened.path == QFileInfo(path).absoluteFilePath())
-        document.note = opened.note;
+    SheetFile &kept = m_sheetFiles.at(sheetIndex(players));
+    document.note = kept.note;
     const std::string text = sheetfile::writeSheet(document);
 
     // The new text goes to a file beside the old one and takes its name only when it is complete, so an
@@ -178,6 +229,8 @@ bool SheetFileController::saveSheetFile(const QString &path)
                             QString::fromStdString(sheetfile::russianUnwritableMessage(shownPath(path))));
         return false;
     }
+    kept.path = QFileInfo(path).absoluteFilePath();
+    m_mainWindow.markSheetKept(players);
     return true;
 }
 
@@ -192,7 +245,7 @@ QString SheetFileController::dialogFolder() const
 
 void SheetFileController::OpenSheetClick()
 {
-    const QString path = m_desktop.openFileName(&m_mainWindow, u"Открыть пулю"_s, dialogFolder(), FileFilter);
+    const QString path = m_desktop.openFileName(&m_mainWindow, u"Открыть пулю"_s, dialogFolder(), OpenFilter);
     if (path.isEmpty())
         return;
     m_lastFolder = QFileInfo(path).absolutePath();
@@ -201,47 +254,64 @@ void SheetFileController::OpenSheetClick()
 
 void SheetFileController::SaveSheetClick()
 {
-    const QString name = u"Пуля "_s + QDate::currentDate().toString(u"yyyy-MM-dd"_s) + u'.' + Extension;
-    const QString path = m_desktop.saveFileName(&m_mainWindow, u"Сохранить пулю"_s, QDir(dialogFolder()).filePath(name),
-                                                FileFilter, Extension);
+    // The file the sheet came from, or a new name by the date in the usual folder.
+    QString proposed = m_sheetFiles.at(sheetIndex(m_mainWindow.selectedPlayers())).path;
+    if (proposed.isEmpty()) {
+        const QString name = u"Пуля "_s + QDate::currentDate().toString(u"yyyy-MM-dd"_s) + u'.' + Extension;
+        proposed = QDir(dialogFolder()).filePath(name);
+    }
+    const QString path = m_desktop.saveFileName(&m_mainWindow, u"Сохранить пулю"_s, proposed, FileFilter, Extension);
     if (path.isEmpty())
         return;
     m_lastFolder = QFileInfo(path).absolutePath();
     saveSheetFile(path);
 }
 
-QString SheetFileController::droppedSheetFile(const QMimeData *data)
-{
-    if (!data || !data->hasUrls())
-        return {};
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
-        return {};
-    const QString path = urls.constFirst().toLocalFile();
-    return path.endsWith(u'.' + Extension, Qt::CaseInsensitive) ? path : QString();
-}
-
 bool SheetFileController::eventFilter(QObject *watched, QEvent *event)
 {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
-        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        if (handleDrop(watched, event))
+            return true;
+        break;
+    case QEvent::Hide:
+    case QEvent::EnabledChange:
+    case QEvent::WindowUnblocked:
+        // A dialog or a box closed, or the main window was given back: a waiting file may go.
+        if (!m_pending.empty() && watched->isWidgetType())
+            schedule();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool SheetFileController::handleDrop(QObject *watched, QEvent *event)
+{
     const auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != &m_mainWindow)
-        return QObject::eventFilter(watched, event);
-
+        return false;
     // QDragEnterEvent and QDragMoveEvent are drop events too.
     auto *drop = dynamic_cast<QDropEvent *>(event);
-    const QString path = drop ? droppedSheetFile(drop->mimeData()) : QString();
-    // The sheet is only read: a drag that offers no copy (a move would let the source delete the file)
-    // is not taken.
-    if (path.isEmpty() || !(drop->possibleActions() & Qt::CopyAction))
-        return QObject::eventFilter(watched, event);
+    if (!drop)
+        return false;
+    const QStringList files = localFiles(drop->mimeData());
+    const bool oneSheet = files.size() == 1 && files.constFirst().endsWith(u'.' + Extension, Qt::CaseInsensitive);
+    // The files are only read: a drag that offers no copy (a move would let the source delete them) is
+    // not taken.
+    if ((!oneSheet && files.size() < 2) || !(drop->possibleActions() & Qt::CopyAction))
+        return false;
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
-    if (type == QEvent::Drop) {
-        // Opened once the drop is over: a message box must not keep the dragging program waiting.
-        emit sheetDropped(path);
+    // Handled once the drop is over: a message box must not keep the dragging program waiting.
+    if (event->type() == QEvent::Drop) {
+        if (oneSheet)
+            enqueue({files.constFirst(), false, {}});
+        else
+            enqueue({{}, false, u"За один раз открывается одна пуля: перетащите в окно один файл."_s});
     }
     return true;
 }

@@ -36,12 +36,21 @@ void SystemDesktop::beep()
 
 namespace {
 
+// What every box of the program shares: its caption, its icon and its text, always plain. Messages quote
+// names, paths and keys from files: left to guess, the box would take such a text for HTML, load the
+// pictures it names (/dev/zero, until memory runs out) and draw its links.
+void dress(QMessageBox &box, const QString &text, QMessageBox::Icon icon)
+{
+    box.setWindowTitle(applicationTitle());
+    box.setIcon(icon);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+}
+
 void showBox(QWidget *parent, const QString &text, QMessageBox::Icon icon)
 {
     QMessageBox box(parent);
-    box.setWindowTitle(applicationTitle());
-    box.setIcon(icon);
-    box.setText(text);
+    dress(box, text, icon);
     QPushButton *ok = box.addButton(QMessageBox::Ok);
     // Qt's Russian catalogue renames the standard button; the program's box keeps its own "OK".
     ok->setText(u"OK"_s);
@@ -59,6 +68,19 @@ void SystemDesktop::showMessage(QWidget *parent, const QString &text)
 void SystemDesktop::showError(QWidget *parent, const QString &text)
 {
     showBox(parent, text, QMessageBox::Critical);
+}
+
+bool SystemDesktop::ask(QWidget *parent, const QString &question)
+{
+    QMessageBox box(parent);
+    dress(box, question, QMessageBox::Question);
+    // The program's own texts, without the access keys Qt's catalogue would add.
+    QPushButton *yes = box.addButton(u"Да"_s, QMessageBox::YesRole);
+    QPushButton *no = box.addButton(u"Нет"_s, QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void SystemDesktop::setClipboard(QMimeData *data)

@@ -23,6 +23,9 @@ public:
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
     // The same box marked as an error, for a failure of the system rather than of the player's input.
     virtual void showError(QWidget *parent, const QString &text) { showMessage(parent, text); }
+    // A modal box with the question and the buttons "Да" and "Нет"; true when the player answers "Да".
+    // "Нет" is the default and the answer of Escape, so a hasty Enter keeps what is on the screen.
+    virtual bool ask(QWidget *parent, const QString &question) = 0;
     // Puts `data` on the system clipboard, which takes it over.
     virtual void setClipboard(QMimeData *data) = 0;
     // Hands the file to the desktop shell to open with its associated application; the answer is not used.
@@ -54,6 +57,7 @@ public:
     void beep() override;
     void showMessage(QWidget *parent, const QString &text) override;
     void showError(QWidget *parent, const QString &text) override;
+    bool ask(QWidget *parent, const QString &question) override;
     void setClipboard(QMimeData *data) override;
     void openDocument(const QString &path) override;
     bool fileExists(const QString &path) const override;

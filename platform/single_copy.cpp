@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -27,16 +28,19 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr std::string_view ShowRequest = "show\n";
+// The conversation: the later start sends its request; the running copy answers that it has taken it;
+// the later start tells it to go ahead and from then on counts as handed over; the running copy acts,
+// and says when its window is forward.
+constexpr std::string_view ShowRequest = "show";
 constexpr std::string_view OpenPrefix = "open ";
-constexpr std::string_view ShowAnswer = "shown\n";
+constexpr std::string_view TakenAnswer = "taken";
+constexpr std::string_view GoAhead = "go";
+constexpr std::string_view ShownAnswer = "shown";
 constexpr milliseconds AnswerTimeout{2000};
 constexpr milliseconds LockTimeout{5000};
 // How long a later start waits for a copy that is on its way out to let go of the socket.
 constexpr milliseconds ExitingCopyWait{10000};
 constexpr milliseconds RetryPause{50};
-// A request longer than this is not one of ours: a path is at most PATH_MAX bytes, each at most "%XX".
-constexpr std::size_t MaxRequest = 3 * PATH_MAX + 16;
 // Requests being read at once; a later start sends its request at once, so this is never reached.
 constexpr std::size_t MaxConnections = 16;
 
@@ -133,15 +137,52 @@ std::string describe(FolderCheck check)
     return {};
 }
 
-int hexValue(char c)
+// Sends all of `bytes` before the deadline.
+bool sendAll(int fd, std::string_view bytes, Clock::time_point deadline)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!waitFor(fd, POLLOUT, deadline))
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The next message from `fd` before the deadline.
+std::optional<std::string> receive(int fd, Clock::time_point deadline)
+{
+    FrameReader reader;
+    for (;;) {
+        if (std::optional<std::string> message = reader.next())
+            return message;
+        if (reader.broken() || !waitFor(fd, POLLIN, deadline))
+            return std::nullopt;
+        char buffer[256];
+        const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
+        if (n > 0)
+            reader.add(std::string_view(buffer, static_cast<std::size_t>(n)));
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            return std::nullopt;
+    }
+}
+
+// A short message to a connection that has room for it: the listener never waits on a later start.
+bool sendNow(int fd, std::string_view message)
+{
+    const std::string bytes = frame(message);
+    return ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) == static_cast<ssize_t>(bytes.size());
+}
+
+bool isDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
 }
 
 } // namespace
@@ -201,6 +242,19 @@ std::string sanitizedDisplay(std::string_view display)
     return out;
 }
 
+std::string displayWithoutScreen(std::string_view display)
+{
+    // host:display.screen
+    const std::size_t colon = display.rfind(':');
+    if (colon == std::string_view::npos)
+        return std::string(display);
+    const std::size_t dot = display.find('.', colon);
+    if (dot == std::string_view::npos || !isDigits(display.substr(colon + 1, dot - colon - 1)) ||
+        !isDigits(display.substr(dot + 1)))
+        return std::string(display);
+    return std::string(display.substr(0, dot));
+}
+
 std::string defaultSocketPath(std::string *problem)
 {
     const std::string folder = channelFolder(problem);
@@ -211,7 +265,7 @@ std::string defaultSocketPath(std::string *problem)
         display = envOrEmpty("WAYLAND_DISPLAY");
     if (display.empty())
         display = "nodisplay";
-    std::string path = folder + "/zelvara-" + sanitizedDisplay(display);
+    std::string path = folder + "/zelvara-" + sanitizedDisplay(displayWithoutScreen(display));
     sockaddr_un address{};
     if (!fillAddress(path + ".lock", address)) {
         if (problem)
@@ -221,61 +275,60 @@ std::string defaultSocketPath(std::string *problem)
     return path;
 }
 
-std::string encodeRequest(const std::string &file)
+std::string frame(std::string_view message)
 {
-    if (file.empty())
-        return std::string(ShowRequest);
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string out(OpenPrefix);
-    for (const char ch : file) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte <= ' ' || byte == '%' || byte == 0x7F) {
-            out += '%';
-            out += Hex[byte >> 4U];
-            out += Hex[byte & 0x0FU];
-        } else {
-            out += ch;
-        }
-    }
-    out += '\n';
+    const auto size = static_cast<std::uint32_t>(message.size());
+    std::string out;
+    out.reserve(4 + message.size());
+    for (const unsigned shift : {24U, 16U, 8U, 0U})
+        out += static_cast<char>((size >> shift) & 0xFFU);
+    out += message;
     return out;
 }
 
-std::optional<Request> decodeRequest(std::string_view line)
+std::optional<std::string> FrameReader::next()
 {
-    if (line == ShowRequest)
-        return Request{};
-    if (!line.starts_with(OpenPrefix) || !line.ends_with('\n'))
+    if (m_broken || m_bytes.size() < 4)
         return std::nullopt;
-    line.remove_prefix(OpenPrefix.size());
-    line.remove_suffix(1);
-    std::string file;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (static_cast<unsigned char>(line[i]) <= ' ')
-            return std::nullopt;
-        if (line[i] != '%') {
-            file += line[i];
-            continue;
-        }
-        if (i + 2 >= line.size())
-            return std::nullopt;
-        const int high = hexValue(line[i + 1]);
-        const int low = hexValue(line[i + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        file += static_cast<char>(high * 16 + low);
-        i += 2;
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        size = (size << 8U) | static_cast<unsigned char>(m_bytes[i]);
+    if (size > MaxMessage) {
+        m_broken = true;
+        m_bytes.clear();
+        return std::nullopt;
     }
-    // A path to a file: absolute, with no byte that no path can hold.
-    if (!file.starts_with('/') || file.size() > PATH_MAX || file.find('\0') != std::string::npos)
+    if (m_bytes.size() < 4 + size)
         return std::nullopt;
-    return Request{std::move(file)};
+    std::string message = m_bytes.substr(4, size);
+    m_bytes.erase(0, 4 + size);
+    return message;
+}
+
+std::string encodeRequest(const std::string &file)
+{
+    return frame(file.empty() ? std::string(ShowRequest) : std::string(OpenPrefix) + file);
+}
+
+std::optional<Request> decodeRequest(std::string_view message)
+{
+    if (message == ShowRequest)
+        return Request{};
+    if (!message.starts_with(OpenPrefix))
+        return std::nullopt;
+    message.remove_prefix(OpenPrefix.size());
+    // A path to a file: absolute, with no byte that no path can hold.
+    if (!message.starts_with('/') || message.size() > PATH_MAX || message.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    return Request{std::string(message)};
 }
 
 struct SingleCopy::Connection
 {
     int fd = -1;
-    std::string request;
+    FrameReader reader;
+    // Taken and answered, waiting for the later start's go-ahead.
+    std::optional<Request> request;
     QSocketNotifier *notifier = nullptr;
 };
 
@@ -353,32 +406,17 @@ SingleCopy::Answer SingleCopy::askRunningCopy(const std::string &request) const
         return Answer::NoCopy;
 
     const auto deadline = Clock::now() + AnswerTimeout;
-    std::size_t sent = 0;
-    while (sent < request.size()) {
-        const ssize_t n = ::send(socket.get(), request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            if (!waitFor(socket.get(), POLLOUT, deadline))
-                return Answer::NoAnswer;
-        } else {
-            return Answer::NoAnswer;
-        }
-    }
-    // Waiting for the answer keeps this copy alive until the running one has acted, so that a caller
-    // who sees this copy end can count on the window being back.
-    std::string answer;
-    while (answer.find('\n') == std::string::npos && answer.size() < ShowAnswer.size()) {
-        if (!waitFor(socket.get(), POLLIN, deadline))
-            return Answer::NoAnswer;
-        char buffer[64];
-        const ssize_t n = ::recv(socket.get(), buffer, sizeof(buffer), 0);
-        if (n > 0)
-            answer.append(buffer, static_cast<std::size_t>(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            return Answer::NoAnswer;
-    }
-    return answer == ShowAnswer ? Answer::Shown : Answer::NoAnswer;
+    if (!sendAll(socket.get(), request, deadline) || receive(socket.get(), deadline) != TakenAnswer)
+        return Answer::NoAnswer;
+    // Once the go-ahead is on its way the running copy acts on it whenever it reads it, so from here on
+    // this start has handed over, whatever comes back. Without it, a copy that took the request too late
+    // never acts: it may be one this start gave up on and is about to replace with a window of its own.
+    if (!sendAll(socket.get(), frame(GoAhead), deadline))
+        return Answer::NoAnswer;
+    // Waiting for the window to be forward keeps this start alive until the running copy has acted, so
+    // that a caller who sees this start end can count on the window being back.
+    (void)receive(socket.get(), Clock::now() + AnswerTimeout);
+    return Answer::Shown;
 }
 
 bool SingleCopy::listen()
@@ -443,31 +481,44 @@ void SingleCopy::readFrom(Connection *connection)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EAGAIN)
-            return; // the rest of the request is still on its way
+            return; // the rest is still on its way
         if (n <= 0) {
+            // Hung up before the go-ahead (a start that gave up waiting): its request is dropped.
             drop(connection);
             return;
         }
-        connection->request.append(buffer, static_cast<std::size_t>(n));
-        const std::size_t end = connection->request.find('\n');
-        if (end != std::string::npos) {
-            const std::optional<Request> request =
-                decodeRequest(std::string_view(connection->request).substr(0, end + 1));
-            if (request) {
-                emit showRequested();
-                ::send(connection->fd, ShowAnswer.data(), ShowAnswer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-                if (!request->file.empty()) {
-                    const QString path = QFile::decodeName(QByteArray::fromStdString(request->file));
-                    QTimer::singleShot(0, this, [this, path] { emit openRequested(path); });
+        connection->reader.add(std::string_view(buffer, static_cast<std::size_t>(n)));
+        while (const std::optional<std::string> message = connection->reader.next()) {
+            if (!connection->request) {
+                connection->request = decodeRequest(*message);
+                if (!connection->request || !sendNow(connection->fd, TakenAnswer)) {
+                    drop(connection);
+                    return;
                 }
+                continue;
             }
+            if (*message == GoAhead)
+                act(connection);
             drop(connection);
             return;
         }
-        if (connection->request.size() > MaxRequest) {
+        if (connection->reader.broken()) {
             drop(connection);
             return;
         }
+    }
+}
+
+void SingleCopy::act(Connection *connection)
+{
+    // Taken before anything runs that is not this class's own.
+    const int fd = connection->fd;
+    const std::string file = connection->request->file;
+    emit showRequested();
+    sendNow(fd, ShownAnswer);
+    if (!file.empty()) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(file));
+        QTimer::singleShot(0, this, [this, path] { emit openRequested(path); });
     }
 }
 

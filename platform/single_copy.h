@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 
+#include <climits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,19 +45,43 @@ std::string channelFolder(std::string *problem = nullptr);
 // The part of a display name ($DISPLAY or $WAYLAND_DISPLAY) that may go into a socket name.
 std::string sanitizedDisplay(std::string_view display);
 
+// The display a name stands for: an X display's screen number goes, since "host:1" and "host:1.0"
+// are one display with one running copy. Other names stay as they are.
+std::string displayWithoutScreen(std::string_view display);
+
 // "<channel folder>/zelvara-<display>": one socket per user and per display. Empty when there is no safe
 // folder or the path is too long for a socket address.
 std::string defaultSocketPath(std::string *problem = nullptr);
 
-// A request on the channel is one line: "show", or "open " and a file path with every byte that could
-// end or split the line written as %XX.
+// Every message on the channel is a frame: its length in four bytes, most significant first, then the
+// message itself, so a path travels as it is, whatever bytes it holds. A message is never longer than
+// MaxMessage.
+constexpr std::size_t MaxMessage = PATH_MAX + 16;
+std::string frame(std::string_view message);
+
+// Takes whole messages off the front of the bytes read so far.
+class FrameReader
+{
+public:
+    void add(std::string_view bytes) { m_bytes.append(bytes); }
+    // The next whole message, or nothing while it is still on its way or the stream is broken.
+    std::optional<std::string> next();
+    // A length no message of ours has: whatever comes after it means nothing.
+    bool broken() const { return m_broken; }
+
+private:
+    std::string m_bytes;
+    bool m_broken = false;
+};
+
+// A request is the message "show", or "open " and a file path.
 std::string encodeRequest(const std::string &file);
 struct Request
 {
     std::string file; // empty for a plain "come forward"
 };
 // Empty for anything that is not a well-formed request; a file must be an absolute path.
-std::optional<Request> decodeRequest(std::string_view line);
+std::optional<Request> decodeRequest(std::string_view message);
 
 class SingleCopy : public QObject
 {
@@ -81,6 +106,11 @@ public:
     // open `file` (an absolute path) when it is not empty. Two copies claiming at the same moment are
     // serialised by a lock, so exactly one becomes First; a socket left by a crashed copy, or planted by
     // anyone else, is replaced. Plain system calls: safe before the application object exists.
+    //
+    // A request is acted on only once this start has seen the running copy take it and has told it to go
+    // ahead, after which this start always ends. A copy that was paused or hung while this start waited,
+    // and that this start gave up on, finds the request unconfirmed when it comes back, and drops it: the
+    // file opens in one window only, once.
     Claim claim(const std::string &file = {});
 
     // The first copy takes requests from now on, in the event loop of the application (which must exist).
@@ -101,15 +131,16 @@ signals:
 
 private:
     enum class Answer {
-        Shown,   // a running copy showed its window
+        Shown,   // a running copy took the request and was told to act on it
         NoCopy,  // nothing of ours listens (no socket, a crashed copy's socket, or someone else's)
-        NoAnswer // a copy took the request but did not show itself: it is exiting, or hung
+        NoAnswer // a copy was reached but did not take the request in time: it is exiting, or hung
     };
     Answer askRunningCopy(const std::string &request) const;
     bool listen();
     void acceptConnections();
     struct Connection;
     void readFrom(Connection *connection);
+    void act(Connection *connection);
     void drop(Connection *connection);
 
     std::string m_socketPath;

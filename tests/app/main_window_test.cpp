@@ -2,7 +2,12 @@
 // The main window as a player drives it: fields found by name, typed into with real key events,
 // buttons clicked; beeps and message boxes recorded by the test desktop.
 
+#include "app/about_window.h"
+#include "app/breakdown_window.h"
 #include "app/main_window.h"
+#include "app/payments_window.h"
+#include "correction/dialogs/choice_of_player_dialog.h"
+#include "correction/dialogs/confirm_of_change_dialog.h"
 #include "tests/support/announced_captions.h"
 #include "tests/support/find_control.h"
 #include "tests/support/recording_desktop.h"
@@ -17,6 +22,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include <memory>
@@ -74,6 +80,7 @@ private slots:
     void bringToFront_restoresMinimisedWindow();
     void shownSettlement_followsResultsOnScreen();
     void loadSheet_replacesOnlyThatSheet();
+    void everyWindow_showsTextsAsWritten();
 
 private:
     template <typename T> T *find(const QString &name) const
@@ -733,6 +740,31 @@ void MainWindowTest::loadSheet_replacesOnlyThatSheet()
     selectPlayers(4);
     QCOMPARE(edit(u"HeapOfP1For4"_s)->text(), u"20"_s);
     QVERIFY(edit(u"ResultOfP1For4"_s)->isVisible());
+}
+
+void MainWindowTest::everyWindow_showsTextsAsWritten()
+{
+    // Names, notes, paths and keys from files reach labels and captions: none of them may be taken for
+    // HTML, which would load the pictures it names and draw its links.
+    zelvara::app::TAboutProgram about(m_window.get());
+    zelvara::app::PaymentsWindow payments(m_window.get());
+    zelvara::app::BreakdownWindow breakdown(m_window.get());
+    zelvara::correction::TChoiceOfPlayer choiceOfPlayer;
+    zelvara::correction::TConfirmOfChange confirmOfChange;
+    const QList<QWidget *> windows{m_window.get(), &about, &payments, &breakdown, &choiceOfPlayer, &confirmOfChange};
+    QStringList guessed;
+    for (QWidget *window : windows) {
+        for (const QLabel *label : window->findChildren<QLabel *>()) {
+            if (label->textFormat() != Qt::PlainText)
+                guessed << QString::fromLatin1(window->metaObject()->className()) + u"::"_s + label->objectName();
+        }
+        for (const QWidget *widget : window->findChildren<QWidget *>()) {
+            if (Qt::mightBeRichText(widget->toolTip()))
+                guessed << QString::fromLatin1(window->metaObject()->className()) + u"::"_s + widget->objectName() +
+                               u" tooltip"_s;
+        }
+    }
+    QCOMPARE(guessed, QStringList());
 }
 
 QTEST_MAIN(MainWindowTest)

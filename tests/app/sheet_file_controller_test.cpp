@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sheet files as the player meets them: saved and opened through the "&Пуля" menu with answered file
-// dialogs, bad files refused with one message, a file dropped on the window, a file handed in while a
-// correction dialog waits, and zelvara-settle settling what the window saved.
+// dialogs, bad files refused with one message, a file dropped on the window, files handed in while a
+// dialog is open or by the hundred, a typed sheet replaced only on the player's word, and zelvara-settle
+// settling what the window saved.
 
+#include "app/about_window.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
 #include "app/sheet_file_controller.h"
@@ -26,6 +28,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -105,10 +108,15 @@ private slots:
     void badFile_oneMessageAndWindowAsItWas_data();
     void badFile_oneMessageAndWindowAsItWas();
     void failedSave_namesPathAndKeepsEarlierFile();
-    void savingOverOpenedFile_keepsItsNote();
+    void savedSheet_keepsItsNoteAndFileName();
+    void typedSheet_replacedOnlyAfterYes_data();
+    void typedSheet_replacedOnlyAfterYes();
     void drop_opensOnlyOneLocalSheetFile_data();
     void drop_opensOnlyOneLocalSheetFile();
-    void handedFile_refusedWhileCorrectionDialogOpen();
+    void handedFile_waitsWhileADialogHoldsTheWindow_data();
+    void handedFile_waitsWhileADialogHoldsTheWindow();
+    void handedFile_duringSaveDialog_waitsForTheSave();
+    void handOverFlood_oneBoxAtATimeAndRunsOn();
     void savedFile_settlesInCliAsInWindow_data();
     void savedFile_settlesInCliAsInWindow();
 
@@ -119,6 +127,12 @@ private:
     }
     QLineEdit *edit(const QString &name) const { return find<QLineEdit>(name); }
     void click(const QString &button) { QTest::mouseClick(find<QWidget>(button), Qt::LeftButton); }
+    // Typed by the player, key by key (ASCII only).
+    void typeInto(const QString &field, const QString &text)
+    {
+        QTest::mouseClick(edit(field), Qt::LeftButton);
+        QTest::keyClicks(edit(field), text);
+    }
     QString path(const QString &name) const { return m_folder->filePath(name); }
     bool save(const QString &file);
     bool open(const QString &file);
@@ -131,6 +145,7 @@ private:
     std::unique_ptr<zelvara::correction::TChoiceOfPlayer> m_choiceOfPlayer;
     std::unique_ptr<zelvara::correction::TConfirmOfChange> m_confirmOfChange;
     std::unique_ptr<zelvara::app::CorrectionController> m_corrections;
+    std::unique_ptr<zelvara::app::TAboutProgram> m_about;
     std::unique_ptr<SheetFileController> m_files;
     std::unique_ptr<QTemporaryDir> m_folder;
 };
@@ -146,8 +161,9 @@ void SheetFileControllerTest::init()
     m_confirmOfChange = std::make_unique<zelvara::correction::TConfirmOfChange>();
     m_corrections = std::make_unique<zelvara::app::CorrectionController>(*m_window, *m_choiceOfPlayer,
                                                                          *m_confirmOfChange, m_desktop);
-    m_files = std::make_unique<SheetFileController>(*m_window, m_desktop,
-                                                    QList<QWidget *>{m_choiceOfPlayer.get(), m_confirmOfChange.get()});
+    m_about = std::make_unique<zelvara::app::TAboutProgram>(m_window.get());
+    m_files = std::make_unique<SheetFileController>(
+        *m_window, m_desktop, QList<QWidget *>{m_choiceOfPlayer.get(), m_confirmOfChange.get(), m_about.get()});
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -156,6 +172,7 @@ void SheetFileControllerTest::init()
 void SheetFileControllerTest::cleanup()
 {
     m_files.reset();
+    m_about.reset();
     m_corrections.reset();
     m_confirmOfChange.reset();
     m_choiceOfPlayer.reset();
@@ -211,8 +228,9 @@ void SheetFileControllerTest::menu_leadsPoolMenuWithShortcuts()
     QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(m_desktop.events, (QStringList{u"file dialog"_s, u"file dialog"_s}));
-    for (const auto &dialog : m_desktop.fileDialogs)
-        QCOMPARE(dialog.filter, u"Пуля Zelvara (*.zelvara)"_s);
+    // A sheet may arrive renamed: opening also offers every file.
+    QCOMPARE(m_desktop.fileDialogs.at(0).filter, u"Пуля Zelvara (*.zelvara);;JSON (*.json);;Все файлы (*)"_s);
+    QCOMPARE(m_desktop.fileDialogs.at(1).filter, u"Пуля Zelvara (*.zelvara)"_s);
     QCOMPARE(windowState(), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList());
 }
@@ -322,6 +340,9 @@ void SheetFileControllerTest::fileDialogs_startInLastFolderUsed()
     QVERIFY(save(path(u"games/first.zelvara"_s)));
     QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
     QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    // A new calculation begins a game of its own, with a name of its own.
+    QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
     if (configHome.isEmpty())
         qunsetenv("XDG_CONFIG_HOME");
     else
@@ -335,6 +356,7 @@ void SheetFileControllerTest::fileDialogs_startInLastFolderUsed()
                          u"Сохранить пулю: "_s + documents + u'/' + today,
                          u"Сохранить пулю: "_s + documents + u'/' + today,
                          u"Открыть пулю: "_s + path(u"games"_s),
+                         u"Сохранить пулю: "_s + path(u"games/first.zelvara"_s),
                          u"Сохранить пулю: "_s + path(u"games/"_s + today),
                      }));
 }
@@ -431,7 +453,7 @@ void SheetFileControllerTest::failedSave_namesPathAndKeepsEarlierFile()
     QCOMPARE(m_desktop.messages, QStringList{u"Не удалось сохранить пулю в файл «%1»."_s.arg(nowhere)});
 }
 
-void SheetFileControllerTest::savingOverOpenedFile_keepsItsNote()
+void SheetFileControllerTest::savedSheet_keepsItsNoteAndFileName()
 {
     const QString file = path(u"noted.zelvara"_s);
     writeFile(file, R"({"format": "zelvara-sheet", "version": 1, "note": "У Петровых, 5 декабря", "players": 2,
@@ -440,12 +462,79 @@ void SheetFileControllerTest::savingOverOpenedFile_keepsItsNote()
     edit(u"HeapOfP1For2"_s)->setText(u"6"_s);
     QVERIFY(save(file));
     QVERIFY(save(path(u"copy.zelvara"_s)));
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    // A new calculation on the sheet is another game: no note goes with it.
+    QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(save(path(u"next.zelvara"_s)));
 
+    // The dialog proposes the file the sheet came from, then the one it was last saved to.
+    QCOMPARE(m_desktop.fileDialogs.at(1).start, file);
+    QCOMPARE(m_desktop.fileDialogs.at(3).start, path(u"copy.zelvara"_s));
     const QJsonObject again = QJsonDocument::fromJson(readFile(file)).object();
     QCOMPARE(again.value(u"note"_s).toString(), u"У Петровых, 5 декабря"_s);
     QCOMPARE(again.value(u"fields"_s).toObject().value(u"HeapOfP1For2"_s).toString(), u"6"_s);
-    // The note belongs to that file; another file of the same sheet gets none.
-    QVERIFY(!QJsonDocument::fromJson(readFile(path(u"copy.zelvara"_s))).object().contains(u"note"_s));
+    // The remark belongs to the sheet, under whatever name it is saved.
+    const QJsonObject copy = QJsonDocument::fromJson(readFile(path(u"copy.zelvara"_s))).object();
+    QCOMPARE(copy.value(u"note"_s).toString(), u"У Петровых, 5 декабря"_s);
+    QVERIFY(!QJsonDocument::fromJson(readFile(path(u"next.zelvara"_s))).object().contains(u"note"_s));
+}
+
+void SheetFileControllerTest::typedSheet_replacedOnlyAfterYes_data()
+{
+    QTest::addColumn<QString>("before"); // what happened to the three-player sheet before the file comes
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("typed, answered yes") << u"typed"_s << true << true << true;
+    QTest::newRow("typed, answered no: the window stays") << u"typed"_s << false << true << false;
+    QTest::newRow("typed on another sheet") << u"typed on four"_s << false << false << true;
+    QTest::newRow("written by the program") << u"written"_s << false << false << true;
+    QTest::newRow("typed, then saved") << u"typed and saved"_s << false << false << true;
+    QTest::newRow("typed, then replaced by a file") << u"typed and opened"_s << false << false << true;
+}
+
+void SheetFileControllerTest::typedSheet_replacedOnlyAfterYes()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, opens);
+    const QString file = path(u"example.zelvara"_s);
+    m_window->loadSheet(example3(','), Example3Options);
+    QVERIFY(save(file));
+    m_window->loadSheet(engine::SheetTexts::withDesignTexts(3), {});
+
+    if (before == u"typed on four"_s) {
+        m_window->selectPlayers(4);
+        typeInto(u"HeapOfP1For4"_s, u"7"_s);
+    } else if (before == u"written"_s) {
+        // Settings at start, corrections and results write fields too; only the player's typing counts.
+        m_window->setFieldText(u"HeapOfP1For3"_s, u"6"_s);
+        click(u"Calculate"_s);
+        QVERIFY(m_window->isEnabled());
+    } else {
+        typeInto(u"HeapOfP2For3"_s, u"7"_s);
+        if (before == u"typed and saved"_s)
+            QVERIFY(save(path(u"mine.zelvara"_s)));
+        if (before == u"typed and opened"_s) {
+            m_desktop.answers = {true};
+            QVERIFY(open(file));
+        }
+    }
+    m_desktop.clear();
+    m_desktop.answers = {answer};
+    const QStringList state = windowState();
+
+    QVERIFY(open(file));
+    const QString question = u"Заменить введённую пулю содержимым файла «%1»?"_s.arg(file);
+    QCOMPARE(m_desktop.questions, asked ? QStringList{question} : QStringList());
+    QCOMPARE(m_desktop.messages, QStringList());
+    if (opens) {
+        QCOMPARE(m_window->selectedPlayers(), 3);
+        QCOMPARE(fieldsOf(m_window->sheetTexts(3)), fieldsOf(example3(',')));
+    } else {
+        QCOMPARE(windowState(), state);
+    }
 }
 
 void SheetFileControllerTest::drop_opensOnlyOneLocalSheetFile_data()
@@ -453,14 +542,21 @@ void SheetFileControllerTest::drop_opensOnlyOneLocalSheetFile_data()
     QTest::addColumn<QStringList>("urls");
     QTest::addColumn<Qt::DropActions>("actions");
     QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("message");
     const QString sheet = u"sheet.zelvara"_s;
-    QTest::newRow("a sheet file") << QStringList{sheet} << Qt::DropActions(Qt::CopyAction | Qt::MoveAction) << true;
-    QTest::newRow("upper-case extension") << QStringList{u"SHEET.ZELVARA"_s} << Qt::DropActions(Qt::CopyAction) << true;
-    QTest::newRow("move only") << QStringList{sheet} << Qt::DropActions(Qt::MoveAction) << false;
-    QTest::newRow("two files") << QStringList{sheet, sheet} << Qt::DropActions(Qt::CopyAction) << false;
-    QTest::newRow("another kind of file") << QStringList{u"sheet.json"_s} << Qt::DropActions(Qt::CopyAction) << false;
+    const QString oneAtATime = u"За один раз открывается одна пуля: перетащите в окно один файл."_s;
+    QTest::newRow("a sheet file") << QStringList{sheet} << Qt::DropActions(Qt::CopyAction | Qt::MoveAction) << true
+                                  << QString();
+    QTest::newRow("upper-case extension")
+        << QStringList{u"SHEET.ZELVARA"_s} << Qt::DropActions(Qt::CopyAction) << true << QString();
+    QTest::newRow("move only") << QStringList{sheet} << Qt::DropActions(Qt::MoveAction) << false << QString();
+    QTest::newRow("two files") << QStringList{sheet, sheet} << Qt::DropActions(Qt::CopyAction) << false << oneAtATime;
+    QTest::newRow("two files, move only")
+        << QStringList{sheet, sheet} << Qt::DropActions(Qt::MoveAction) << false << QString();
+    QTest::newRow("another kind of file")
+        << QStringList{u"sheet.json"_s} << Qt::DropActions(Qt::CopyAction) << false << QString();
     QTest::newRow("not a local file") << QStringList{u"https://example.org/sheet.zelvara"_s}
-                                      << Qt::DropActions(Qt::CopyAction) << false;
+                                      << Qt::DropActions(Qt::CopyAction) << false << QString();
 }
 
 void SheetFileControllerTest::drop_opensOnlyOneLocalSheetFile()
@@ -468,6 +564,7 @@ void SheetFileControllerTest::drop_opensOnlyOneLocalSheetFile()
     QFETCH(QStringList, urls);
     QFETCH(Qt::DropActions, actions);
     QFETCH(bool, opens);
+    QFETCH(QString, message);
 
     engine::SheetTexts texts = engine::SheetTexts::withDesignTexts(2);
     texts.heaps[0] = "12";
@@ -498,7 +595,7 @@ void SheetFileControllerTest::drop_opensOnlyOneLocalSheetFile()
             QCOMPARE(drop.dropAction(), Qt::CopyAction);
     }
     QCoreApplication::processEvents();
-    QCOMPARE(m_desktop.messages, QStringList());
+    QCOMPARE(m_desktop.messages, message.isEmpty() ? QStringList() : QStringList{message});
     if (!opens) {
         QCOMPARE(m_window->selectedPlayers(), 4);
         return;
@@ -509,36 +606,103 @@ void SheetFileControllerTest::drop_opensOnlyOneLocalSheetFile()
     QCOMPARE(field->text(), QString());
 }
 
-void SheetFileControllerTest::handedFile_refusedWhileCorrectionDialogOpen()
+void SheetFileControllerTest::handedFile_waitsWhileADialogHoldsTheWindow_data()
 {
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("correction by lot") << u"lot"_s;
+    QTest::newRow("About window") << u"about"_s;
+}
+
+void SheetFileControllerTest::handedFile_waitsWhileADialogHoldsTheWindow()
+{
+    QFETCH(QString, dialog);
     const QString file = path(u"handed.zelvara"_s);
     m_window->loadSheet(example3(','), Example3Options);
     QVERIFY(save(file));
 
-    // An odd heap sum with a whist of 1 on four players: the lot dialog waits for the drawn player.
-    m_window->selectPlayers(4);
-    m_window->setOptions(engine::GameType::Sochi, engine::HeapDivision::OnNPlayers);
-    edit(u"HeapOfP1For4"_s)->setText(u"3"_s);
-    click(u"Calculate"_s);
-    QVERIFY(m_choiceOfPlayer->isVisible());
+    QWidget *holding = nullptr;
+    if (dialog == u"lot"_s) {
+        // An odd heap sum with a whist of 1 on four players: the lot dialog waits for the drawn player.
+        m_window->selectPlayers(4);
+        m_window->setOptions(engine::GameType::Sochi, engine::HeapDivision::OnNPlayers);
+        edit(u"HeapOfP1For4"_s)->setText(u"3"_s);
+        click(u"Calculate"_s);
+        holding = m_choiceOfPlayer.get();
+    } else {
+        m_window->selectPlayers(4);
+        m_about->showAbout();
+        holding = m_about.get();
+    }
+    QVERIFY(holding->isVisible());
     m_desktop.clear();
     const QStringList before = windowState();
 
+    // The answer the dialog waits for must still apply to the sheet it was opened over.
     m_files->openHandedFile(file);
-    QCOMPARE(m_desktop.messages,
-             QStringList{u"Файл «%1» не открыт: программа ждёт ответа в окне коррекции. Нажмите в нём «OK» или "
-                         u"«Отмена» и откройте файл снова."_s.arg(file)});
-    QCOMPARE(m_desktop.beeps, 1);
+    QTest::qWait(50);
+    QCOMPARE(m_desktop.events, QStringList());
     QCOMPARE(windowState(), before);
-    QVERIFY(m_choiceOfPlayer->isVisible());
+    QVERIFY(holding->isVisible());
 
-    // Once answered, the same file opens.
-    QTest::mouseClick(m_choiceOfPlayer->findChild<QPushButton *>(u"OK"_s), Qt::LeftButton);
-    QVERIFY(!m_choiceOfPlayer->isVisible());
-    m_desktop.clear();
-    m_files->openHandedFile(file);
+    // Once it is closed, the file opens without a word.
+    if (dialog == u"lot"_s)
+        QTest::mouseClick(m_choiceOfPlayer->findChild<QPushButton *>(u"OK"_s), Qt::LeftButton);
+    else
+        m_about->close();
+    QVERIFY(!holding->isVisible());
+    QTRY_COMPARE(m_window->selectedPlayers(), 3);
     QCOMPARE(m_desktop.messages, QStringList());
-    QCOMPARE(m_window->selectedPlayers(), 3);
+    QCOMPARE(fieldsOf(m_window->sheetTexts(3)), fieldsOf(example3(',')));
+}
+
+void SheetFileControllerTest::handedFile_duringSaveDialog_waitsForTheSave()
+{
+    const QString handed = path(u"handed.zelvara"_s);
+    m_window->loadSheet(example3(','), Example3Options);
+    QVERIFY(save(handed));
+    engine::SheetTexts typed = engine::SheetTexts::withDesignTexts(4);
+    typed.heaps[0] = "21";
+    m_window->loadSheet(typed, {});
+
+    // A later start hands a file over while the player chooses a name to save under.
+    m_desktop.modal = true;
+    m_desktop.whileOpen = [this, handed] { m_files->openHandedFile(handed); };
+    QVERIFY(save(path(u"mine.zelvara"_s)));
+    const QJsonObject saved = QJsonDocument::fromJson(readFile(path(u"mine.zelvara"_s))).object();
+    QCOMPARE(saved.value(u"players"_s).toInt(), 4);
+    QCOMPARE(saved.value(u"fields"_s).toObject().value(u"HeapOfP1For4"_s).toString(), u"21"_s);
+
+    // The file opens once the save is done.
+    QTRY_COMPARE(m_window->selectedPlayers(), 3);
+    QCOMPARE(fieldsOf(m_window->sheetTexts(3)), fieldsOf(example3(',')));
+    QCOMPARE(m_desktop.mostOpenAtOnce, 1);
+}
+
+void SheetFileControllerTest::handOverFlood_oneBoxAtATimeAndRunsOn()
+{
+    // Later starts with files that are not there, faster than the player answers: each message box runs
+    // the event loop that delivers the next request.
+    constexpr int Requests = 300;
+    m_desktop.modal = true;
+    for (int i = 0; i < Requests; ++i) {
+        QTimer::singleShot(0, m_files.get(),
+                           [this, i] { m_files->openHandedFile(path(u"missing-%1.zelvara"_s.arg(i))); });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_desktop.messages.size(), Requests, 60000);
+    QCOMPARE(m_desktop.mostOpenAtOnce, 1);
+    QCOMPARE(m_desktop.beeps, Requests);
+    // In the order they came.
+    QCOMPARE(m_desktop.messages.constFirst(), u"Не удалось прочитать файл «%1»."_s.arg(path(u"missing-0.zelvara"_s)));
+    QCOMPARE(m_desktop.messages.constLast(),
+             u"Не удалось прочитать файл «%1»."_s.arg(path(u"missing-%1.zelvara"_s.arg(Requests - 1))));
+
+    // The window runs on: a good file handed over now opens.
+    const QString file = path(u"good.zelvara"_s);
+    m_window->loadSheet(example3(','), Example3Options);
+    QVERIFY(m_files->saveSheetFile(file));
+    m_window->loadSheet(engine::SheetTexts::withDesignTexts(4), {});
+    m_files->openHandedFile(file);
+    QTRY_COMPARE(m_window->selectedPlayers(), 3);
     QCOMPARE(fieldsOf(m_window->sheetTexts(3)), fieldsOf(example3(',')));
 }
 

@@ -41,6 +41,21 @@ class StartUpTest(unittest.TestCase):
         with self.assertRaises(BlockingIOError):
             self.running_copy.accept()
 
+    @staticmethod
+    def receive(connection):
+        """One message of the channel: its length in four bytes, then the message."""
+        data = b""
+        while len(data) < 4 or len(data) < 4 + int.from_bytes(data[:4], "big"):
+            chunk = connection.recv(4096)
+            if not chunk:
+                break
+            data += chunk
+        return data[4:]
+
+    @staticmethod
+    def send(connection, message):
+        connection.sendall(len(message).to_bytes(4, "big") + message)
+
     def hand_over(self, *args):
         """Starts the program, answers its request as a running copy does; (request, exit status)."""
         program = subprocess.Popen([PROGRAM, *args], env=self.env, cwd=self.tmp.name,
@@ -48,13 +63,10 @@ class StartUpTest(unittest.TestCase):
         self.running_copy.settimeout(20)
         connection, _ = self.running_copy.accept()
         with connection:
-            request = b""
-            while not request.endswith(b"\n"):
-                chunk = connection.recv(4096)
-                if not chunk:
-                    break
-                request += chunk
-            connection.sendall(b"shown\n")
+            request = self.receive(connection)
+            self.send(connection, b"taken")
+            self.assertEqual(self.receive(connection), b"go")
+            self.send(connection, b"shown")
         _, err = program.communicate(timeout=20)
         self.assertEqual(err, b"")
         return request, program.returncode
@@ -62,7 +74,9 @@ class StartUpTest(unittest.TestCase):
     def test_helpAndVersion_printAndEndAlone(self):
         for args, expected in ((["--help"], b"Usage: zelvara [FILE]\n"), (["-h", "file"], b"Usage: zelvara [FILE]\n"),
                                (["--version"], f"zelvara {VERSION}\n".encode()),
-                               (["--version", "--no-such-option"], f"zelvara {VERSION}\n".encode())):
+                               (["--version", "--no-such-option"], f"zelvara {VERSION}\n".encode()),
+                               # Asked for, help comes whatever else the line holds.
+                               (["--no-such-option", "one", "two", "--help"], b"Usage: zelvara [FILE]\n")):
             with self.subTest(args=args):
                 result = self.run_program(*args)
                 self.assertEqual(result.returncode, 0, result.stderr)
@@ -84,12 +98,12 @@ class StartUpTest(unittest.TestCase):
     def test_laterStart_handsItsAbsoluteFileOver(self):
         folder = os.fsencode(self.tmp.name)
         cases = (
-            ([], b"show\n"),
-            (["/srv/пули/итог.zelvara"], "open /srv/пули/итог.zelvara\n".encode()),
-            # Relative to where it was started; a space travels escaped.
-            (["пуля 1.zelvara"], b"open " + folder + "/пуля%201.zelvara\n".encode()),
+            ([], b"show"),
+            (["/srv/пули/итог.zelvara"], "open /srv/пули/итог.zelvara".encode()),
+            # Relative to where it was started; a space travels as it is.
+            (["пуля 1.zelvara"], b"open " + folder + "/пуля 1.zelvara".encode()),
             # After "--" a name may look like an option, also one of the toolkit's.
-            (["--", "-style"], b"open " + folder + b"/-style\n"),
+            (["--", "-style"], b"open " + folder + b"/-style"),
         )
         for args, expected in cases:
             with self.subTest(args=args):

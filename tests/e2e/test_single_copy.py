@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """One copy per player and display: a second start hands over to the running copy and ends; starts that
-race each other end with one window; a copy that died without cleaning up does not block the next."""
+race each other end with one window; a copy that died without cleaning up does not block the next; a
+flood of later starts with files that cannot be read gets one message box at a time."""
 
 import os
 import signal
@@ -66,6 +67,37 @@ class SingleCopyTest(e.ProgramTestCase):
                 self.assertEqual(self.main_windows(), [wid])
                 e.close_by_window_manager(wid)
                 self.assertEqual(survivor.wait_exit(), 0, survivor.output())
+
+    def test_laterStartsFlood_oneBoxAtATimeAndCopyRunsOn(self):
+        first, wid = self.first_copy()
+        app = e.application(first.pid)
+        missing = [os.path.join(self.folder, f"нет такой {i}.zelvara") for i in range(20)]
+        later = [self.start(self.binary_copy, args=[path]) for path in missing]
+        for program in later:
+            self.assertEqual(program.wait_exit(30), 0, program.output())
+
+        expected = {f"Не удалось прочитать файл «{path}»." for path in missing}
+        seen = []
+        for _ in missing:
+            box = e.wait_window("Zelvara", first.pid)
+            self.assertEqual(e.visible_windows("Zelvara", first.pid), [box], "more than one box at a time")
+            texts = e.wait_for("the message of the box", lambda: [
+                label.name for label in e.find_all(app, role=e.pyatspi.ROLE_LABEL) if label.name in expected])
+            self.assertEqual(len(texts), 1, texts)
+            seen += texts
+            e.close_by_window_manager(box)
+            e.wait_for("the box to go", lambda: box not in e.visible_windows(pid=first.pid))
+        self.assertEqual(sorted(seen), sorted(expected), "each file once")
+
+        # A readable sheet handed over last opens after all of them, with no box left behind.
+        sheet = os.path.join(self.folder, "пуля.zelvara")
+        with open(sheet, "w", encoding="utf-8") as f:
+            f.write('{"players": 3, "gameType": "Sochi", "heapDivisibility": "OnNPlayers"}')
+        self.assertEqual(self.start(self.binary_copy, args=[sheet]).wait_exit(30), 0)
+        e.wait_for("the sheet of the file", lambda: e.is_checked(e.find(app, "3", e.pyatspi.ROLE_RADIO_BUTTON)))
+        self.assertEqual(e.visible_windows("Zelvara", first.pid), [])
+        self.assertTrue(first.running())
+        self.assertEqual(self.main_windows(), [wid])
 
     def test_killedCopy_doesNotBlockTheNextStart(self):
         crashed, _ = self.first_copy()

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One copy per user and display: later starts hand over to the running copy (with a file to open), a
-// socket left by a killed copy does not block, simultaneous starts end with exactly one running copy,
-// and the channel lives where only its user can reach it and talks to nobody else.
+// socket left by a killed copy does not block, simultaneous starts end with exactly one running copy, a
+// paused copy never acts on what a start that gave up on it left, and the channel lives where only its
+// user can reach it and talks to nobody else.
 
 #include "platform/desktop.h"
 #include "platform/single_copy.h"
@@ -150,7 +151,8 @@ private slots:
     void secondStartWithFile_handsOverItsPath();
     void killedCopy_leftSocket_doesNotBlockNextStart();
     void simultaneousStarts_endWithOneCopy();
-    void requests_roundTripAnyPathAndRejectTheRest();
+    void pausedCopy_dropsRequestsOfAStartThatGaveUp();
+    void requests_travelFramedAndRejectTheRest();
     void strangersListener_learnsNothing_data();
     void strangersListener_learnsNothing();
     void strangersRequest_isIgnored();
@@ -158,6 +160,8 @@ private slots:
     void channelFolder_takesOnlyAPrivateFolder();
     void sanitizedDisplay_keepsFileNameSafeCharacters_data();
     void sanitizedDisplay_keepsFileNameSafeCharacters();
+    void displayWithoutScreen_namesOneDisplayOnce_data();
+    void displayWithoutScreen_namesOneDisplayOnce();
     void defaultSocketPath_isPerUserAndDisplay();
     void separatorOf_readsLocaleDecimalPoint_data();
     void separatorOf_readsLocaleDecimalPoint();
@@ -304,26 +308,69 @@ void SingleCopyTest::simultaneousStarts_endWithOneCopy()
     }
 }
 
-void SingleCopyTest::requests_roundTripAnyPathAndRejectTheRest()
+void SingleCopyTest::pausedCopy_dropsRequestsOfAStartThatGaveUp()
+{
+    const QString path = uniquePath();
+    QProcess *first = start(path);
+    QCOMPARE(nextLine(first), u"first"_s);
+    QCOMPARE(::kill(static_cast<pid_t>(first->processId()), SIGSTOP), 0);
+
+    // The system takes the later start's connections for the paused copy; the start asks again and
+    // again, gives up and runs on its own, opening the file itself.
+    QProcess *second = start(path, {u"/home/player/once.zelvara"_s});
+    QVERIFY(second->waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(second->readAll()).trimmed(), u"failed"_s);
+
+    // Back, the copy finds every one of those requests unconfirmed: it neither comes forward for them
+    // nor opens the file. The next start is the first it answers.
+    QCOMPARE(::kill(static_cast<pid_t>(first->processId()), SIGCONT), 0);
+    QProcess *third = start(path);
+    QVERIFY(third->waitForFinished(10000));
+    QCOMPARE(QString::fromUtf8(third->readAll()).trimmed(), u"handed-over"_s);
+    QCOMPARE(nextLine(first), u"shown"_s);
+    QCOMPARE(nextLine(first, 500), QString());
+}
+
+void SingleCopyTest::requests_travelFramedAndRejectTheRest()
 {
     using zelvara::platform::decodeRequest;
     using zelvara::platform::encodeRequest;
-    // Every byte a file name may hold survives, a line break included, in one line.
+    using zelvara::platform::frame;
+    using zelvara::platform::FrameReader;
+
+    // Every byte a file name may hold travels as it is, a line break and a percent sign included.
     std::string odd = "/tmp/a b\tc\nd%41\x7f\x01";
     odd += "\xd0\xbf\xd1\x83\xd0\xbb\xd1\x8f";
-    const std::string line = encodeRequest(odd);
-    QCOMPARE(std::count(line.begin(), line.end(), '\n'), 1);
-    QVERIFY(line.ends_with('\n'));
-    const std::optional<zelvara::platform::Request> back = decodeRequest(line);
-    QVERIFY(back.has_value());
-    QCOMPARE(back->file, odd);
-    QVERIFY(decodeRequest(encodeRequest({})).has_value());
-    QVERIFY(decodeRequest(encodeRequest({}))->file.empty());
+    const std::string first = encodeRequest(odd);
+    const std::string bytes = first + encodeRequest({});
+    // Read a byte at a time, a message is whole only with its last byte.
+    FrameReader reader;
+    std::vector<std::string> messages;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        reader.add(std::string_view(&bytes[i], 1));
+        if (std::optional<std::string> message = reader.next()) {
+            QVERIFY(i + 1 == first.size() || i + 1 == bytes.size());
+            messages.push_back(*message);
+        }
+    }
+    QCOMPARE(messages.size(), std::size_t{2});
+    QVERIFY(decodeRequest(messages[0]).has_value());
+    QCOMPARE(decodeRequest(messages[0])->file, odd);
+    QVERIFY(decodeRequest(messages[1]).has_value());
+    QVERIFY(decodeRequest(messages[1])->file.empty());
 
     // Only an absolute path is a file to open; anything else is not a request at all.
-    for (const char *bad : {"open relative.zelvara\n", "open /a%2\n", "open /a%zz\n", "open /a b\n", "open /a%00b\n",
-                            "open \n", "open /a", "show", "run /bin/sh\n", "shown\n", "open ../x\n"})
-        QVERIFY2(!decodeRequest(bad).has_value(), bad);
+    for (const std::string &bad :
+         {std::string("open relative.zelvara"), std::string("open "), std::string("open ../x"), std::string("show\n"),
+          std::string("shown"), std::string("run /bin/sh"), std::string("Open /a"), std::string("open /a\0b", 9),
+          "open /" + std::string(PATH_MAX, 'a')})
+        QVERIFY2(!decodeRequest(bad).has_value(), bad.c_str());
+
+    // A length no message of ours has breaks the stream: nothing after it counts, however well formed.
+    FrameReader flooded;
+    flooded.add(frame(std::string(zelvara::platform::MaxMessage + 1, 'x')) + encodeRequest({}));
+    QVERIFY(!flooded.next().has_value());
+    QVERIFY(flooded.broken());
 }
 
 void SingleCopyTest::strangersListener_learnsNothing_data()
@@ -371,7 +418,8 @@ void SingleCopyTest::strangersRequest_isIgnored()
     QProcess *first = start(path);
     QCOMPARE(nextLine(first), u"first"_s);
 
-    StrangerProcess stranger(StrangerProcess::Role::Connect, path.toStdString(), "open /tmp/x\n");
+    StrangerProcess stranger(StrangerProcess::Role::Connect, path.toStdString(),
+                             zelvara::platform::encodeRequest("/tmp/x"));
     QVERIFY(stranger.ready());
     QCOMPARE(nextLine(first, 500), QString());
     // Hung up on without an answer.
@@ -474,12 +522,36 @@ void SingleCopyTest::sanitizedDisplay_keepsFileNameSafeCharacters()
     QCOMPARE(QString::fromStdString(zelvara::platform::sanitizedDisplay(display.toStdString())), expected);
 }
 
+void SingleCopyTest::displayWithoutScreen_namesOneDisplayOnce_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("local X display") << u":91"_s << u":91"_s;
+    QTest::newRow("with its screen") << u":91.0"_s << u":91"_s;
+    QTest::newRow("another screen of it") << u":91.1"_s << u":91"_s;
+    QTest::newRow("forwarded X display") << u"localhost:10.0"_s << u"localhost:10"_s;
+    QTest::newRow("host name with dots") << u"pc.example.org:0.0"_s << u"pc.example.org:0"_s;
+    QTest::newRow("Wayland socket") << u"wayland-1.0"_s << u"wayland-1.0"_s;
+    QTest::newRow("no display number") << u"host:.0"_s << u"host:.0"_s;
+    QTest::newRow("no screen number") << u":3."_s << u":3."_s;
+}
+
+void SingleCopyTest::displayWithoutScreen_namesOneDisplayOnce()
+{
+    QFETCH(QString, display);
+    QFETCH(QString, expected);
+    QCOMPARE(QString::fromStdString(zelvara::platform::displayWithoutScreen(display.toStdString())), expected);
+}
+
 void SingleCopyTest::defaultSocketPath_isPerUserAndDisplay()
 {
     const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", m_dir->path().toUtf8());
     QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     qputenv("DISPLAY", ":7");
+    QCOMPARE(zelvara::platform::defaultSocketPath(), m_dir->path().toStdString() + "/zelvara-_7");
+    // The same display with its screen number: the same running copy.
+    qputenv("DISPLAY", ":7.0");
     QCOMPARE(zelvara::platform::defaultSocketPath(), m_dir->path().toStdString() + "/zelvara-_7");
     qunsetenv("DISPLAY");
     qputenv("WAYLAND_DISPLAY", "wayland-0");

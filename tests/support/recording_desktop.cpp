@@ -1,18 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/recording_desktop.h"
 
+#include <QDialog>
 #include <QFontMetrics>
 #include <QMimeData>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace zelvara::testing {
 
+void RecordingDesktop::holdOpen(QWidget *parent)
+{
+    if (!modal)
+        return;
+    ++openNow;
+    mostOpenAtOnce = std::max(mostOpenAtOnce, openNow);
+    QDialog window(parent);
+    window.setModal(true);
+    // Posted after the events already waiting, and after whatever `whileOpen` posts: all of them are
+    // delivered while the window is open, as they would be inside a real box.
+    QTimer::singleShot(0, &window, [this, &window] {
+        if (const std::function<void()> during = std::exchange(whileOpen, nullptr))
+            during();
+        QTimer::singleShot(0, &window, &QDialog::accept);
+    });
+    window.exec();
+    --openNow;
+}
+
 void RecordingDesktop::showMessage(QWidget *parent, const QString &text)
 {
-    Q_UNUSED(parent);
     messages << text;
     events << QStringLiteral("box");
+    holdOpen(parent);
+}
+
+bool RecordingDesktop::ask(QWidget *parent, const QString &question)
+{
+    questions << question;
+    events << QStringLiteral("question");
+    holdOpen(parent);
+    return !answers.isEmpty() && answers.takeFirst();
 }
 
 void RecordingDesktop::setClipboard(QMimeData *data)
@@ -31,19 +62,19 @@ int RecordingDesktop::textWidth(const QString &text, const QFont &font) const
 QString RecordingDesktop::openFileName(QWidget *parent, const QString &caption, const QString &folder,
                                        const QString &filter)
 {
-    Q_UNUSED(parent);
     fileDialogs.append({caption, folder, filter});
     events << QStringLiteral("file dialog");
+    holdOpen(parent);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
 QString RecordingDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
                                        const QString &filter, const QString &defaultSuffix)
 {
-    Q_UNUSED(parent);
     Q_UNUSED(defaultSuffix);
     fileDialogs.append({caption, proposedPath, filter});
     events << QStringLiteral("file dialog");
+    holdOpen(parent);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 

@@ -2,12 +2,21 @@
 #pragma once
 
 // A desktop for widget tests: it counts beeps, records the texts of message boxes instead of showing
-// them (so a test can never hang on a modal box), records opened documents and measures text for real.
+// them (so a test can never hang on a modal box), answers questions and file dialogs from lists, records
+// opened documents and measures text for real.
+//
+// With `modal` set, each box, question and file dialog is also a real modal window while it is "open":
+// the program's event loop runs inside it, as inside a real box, until the posted events are through,
+// and then it closes itself. A test sees what the program does while one is open, and how many are
+// open at once.
 
 #include "platform/desktop.h"
 
+#include <QList>
 #include <QSet>
 #include <QStringList>
+
+#include <functional>
 
 namespace zelvara::testing {
 
@@ -20,6 +29,7 @@ public:
         events << QStringLiteral("beep");
     }
     void showMessage(QWidget *parent, const QString &text) override;
+    bool ask(QWidget *parent, const QString &question) override;
     void setClipboard(QMimeData *data) override;
     void openDocument(const QString &path) override
     {
@@ -46,13 +56,27 @@ public:
         events.clear();
         fileDialogs.clear();
         fileAnswers.clear();
+        questions.clear();
+        answers.clear();
+        modal = false;
+        whileOpen = nullptr;
+        mostOpenAtOnce = 0;
     }
 
     int beeps = 0;
     QStringList messages;
     QStringList opened;
-    // What happened, in order: "beep", "box", "open", "file dialog".
+    // What happened, in order: "beep", "box", "question", "open", "file dialog".
     QStringList events;
+    // The questions asked, and what the next ones answer ("Да" is true), first to last; with none left a
+    // question is answered "Нет".
+    QStringList questions;
+    QList<bool> answers;
+    // See the top of the file. `whileOpen` runs once, inside the next window that opens.
+    bool modal = false;
+    std::function<void()> whileOpen;
+    int openNow = 0;
+    int mostOpenAtOnce = 0;
     // One file dialog as it was asked for: the caption, where it starts (a folder, or the proposed path
     // when saving) and the filter.
     struct FileDialog
@@ -72,6 +96,9 @@ public:
     // The clipboard's plain text and HTML as the program last put them there ("clipboard" in events).
     QString clipboardText;
     QString clipboardHtml;
+
+private:
+    void holdOpen(QWidget *parent);
 };
 
 } // namespace zelvara::testing
