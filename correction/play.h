@@ -37,13 +37,15 @@ using Played = std::variant<Shown, engine::ValidationFailure, Asked>;
 Played play(const engine::SheetRecord &record);
 
 // A record settled to results, as the program keeps it beside them: the record, what its play showed,
-// and when the game was settled (local ISO 8601 time with its offset, "2026-12-08T21:40:00+03:00"; for a
-// sheet opened from a file and settled unchanged, the time the file was saved).
+// when the game was settled (local ISO 8601 time with its offset, "2026-12-08T21:40:00+03:00"; for a
+// sheet opened from a file and settled unchanged, the time the file was saved) and the players' note on
+// it (the note of the file it came from; empty when there is none).
 struct SettledSheet
 {
     engine::SheetRecord record;
     Shown shown;
     std::string date;
+    std::string note;
 };
 
 // Who pays whom and how the shown results came about, read from the very working values of a play.
