@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/correction_controller.h"
 
-#include "app/local_time.h"
 #include "app/main_window.h"
 #include "correction/dialogs/choice_of_player_dialog.h"
 #include "correction/dialogs/confirm_of_change_dialog.h"
@@ -112,7 +111,7 @@ void CorrectionController::answer(engine::Button button, int player)
         return;
     if (!shown->writes.empty())
         m_mainWindow.writeFields(record.sheet.players, shown->writes);
-    m_mainWindow.showResults({std::move(record), std::move(*shown), localTimestamp()});
+    m_mainWindow.showResults(std::move(record), std::move(*shown));
 }
 
 } // namespace zelvara::app

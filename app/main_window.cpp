@@ -193,8 +193,27 @@ void TZelvara::writeFields(int players, const std::vector<correction::FieldWrite
         SheetPanel::writeText(sheet.field(write.field), QString::fromStdString(write.text));
 }
 
-void TZelvara::showResults(correction::SettledSheet settled)
+correction::SettledSheet TZelvara::settledNow(engine::SheetRecord record, correction::Shown shown) const
 {
+    const int players = record.sheet.players;
+    const SheetOrigin &origin = sheetOrigin(players);
+    std::string date = origin.saved && !typedSinceKept(players) ? *origin.saved : localTimestamp();
+    return {std::move(record), std::move(shown), std::move(date), origin.note};
+}
+
+const TZelvara::SheetOrigin &TZelvara::sheetOrigin(int players) const
+{
+    return m_origins.at(static_cast<std::size_t>(sheetFor(players).players() - 2));
+}
+
+void TZelvara::setSheetOrigin(int players, SheetOrigin origin)
+{
+    m_origins.at(static_cast<std::size_t>(sheetFor(players).players() - 2)) = std::move(origin);
+}
+
+void TZelvara::showResults(engine::SheetRecord record, correction::Shown shown)
+{
+    correction::SettledSheet settled = settledNow(std::move(record), std::move(shown));
     const int players = settled.record.sheet.players;
     SheetPanel &sheet = sheetFor(players);
     sheet.showResults(settled.shown.results);
@@ -221,13 +240,14 @@ engine::SheetRecord TZelvara::currentRecord() const
     return record;
 }
 
-void TZelvara::loadSheet(const engine::SheetTexts &texts, const engine::Options &options)
+void TZelvara::loadSheet(const engine::SheetTexts &texts, const engine::Options &options, SheetOrigin origin)
 {
     selectPlayers(texts.players);
     setOptions(options.gameType, options.heapDivision);
     SheetPanel &sheet = sheetFor(texts.players);
     sheet.load(texts);
     markSheetKept(texts.players);
+    setSheetOrigin(texts.players, std::move(origin));
     clearResults(sheet);
 }
 
@@ -318,7 +338,7 @@ void TZelvara::CalculateClick()
     const engine::SheetRecord record = currentRecord();
     correction::Played played = correction::play(record);
     if (auto *shown = std::get_if<correction::Shown>(&played)) {
-        showResults({record, std::move(*shown), localTimestamp()});
+        showResults(record, std::move(*shown));
     } else if (const auto *failure = std::get_if<engine::ValidationFailure>(&played)) {
         m_desktop.beep();
         m_desktop.showMessage(this, QString::fromStdString(failure->message));
@@ -332,6 +352,7 @@ void TZelvara::NewCalcClick()
     SheetPanel &sheet = sheetFor(selectedPlayers());
     sheet.clearNumbers();
     clearResults(sheet);
+    setSheetOrigin(sheet.players(), {});
     emit newCalculationStarted(sheet.players());
 }
 

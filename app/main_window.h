@@ -67,8 +67,9 @@ public:
     // Writes corrected heaps and whists into a sheet.
     void writeFields(int players, const std::vector<correction::FieldWrite> &writes);
     // Shows a settled record's results in its sheet's result fields, arranges the result buttons for
-    // shown results and keeps the record, which the views that explain the numbers read.
-    void showResults(correction::SettledSheet settled);
+    // shown results and keeps the record, which the views that explain the numbers read. The date and
+    // note are stamped here, from the sheet's origin.
+    void showResults(engine::SheetRecord record, correction::Shown shown);
 
     // The settled record behind the shown sheet's results while they are visible; nothing when no
     // results are shown or after a new calculation. A "Рассчитать" that shows no new results (a failed
@@ -78,10 +79,20 @@ public:
     // The record of the shown sheet as it stands, with the options and the separator in force.
     engine::SheetRecord currentRecord() const;
 
+    // Where the sheet of a player count came from: the time its file was saved and the note it carried.
+    // Set when a sheet is opened from a file or kept in one; a new calculation starts a game without.
+    struct SheetOrigin
+    {
+        std::optional<std::string> saved;
+        std::string note;
+    };
+    const SheetOrigin &sheetOrigin(int players) const;
+    void setSheetOrigin(int players, SheetOrigin origin);
+
     // Puts a whole sheet on the screen: the player count, the options and every field as given (names
     // kept whole, even wider than the field). Its results are hidden and its flag cleared, as a new
     // calculation does; the other two sheets stay as they are. Nothing is calculated.
-    void loadSheet(const engine::SheetTexts &texts, const engine::Options &options);
+    void loadSheet(const engine::SheetTexts &texts, const engine::Options &options, SheetOrigin origin = {});
 
     // Whether the player has typed into the sheet of `players` since it was loaded from a file, since it
     // was last kept in one (markSheetKept), or since start. Text the program writes (settings, a file,
@@ -134,8 +145,13 @@ private:
     QMenu *m_poolMenu = nullptr;
     widgets::FrameCentring *m_centring = nullptr;
     bool m_centred = false;
-    // Typed into since kept, for 2, 3 and 4 players.
+    // The settled sheet of what is on the screen now: its date is the file's for a sheet opened and not
+    // typed into since, otherwise now; its note is the origin's.
+    correction::SettledSheet settledNow(engine::SheetRecord record, correction::Shown shown) const;
+
+    // Typed into since kept, and where each came from, for 2, 3 and 4 players.
     std::array<bool, 3> m_typed{};
+    std::array<SheetOrigin, 3> m_origins;
 };
 
 } // namespace zelvara::app

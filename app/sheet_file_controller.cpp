@@ -99,7 +99,7 @@ SheetFileController::SheetFileController(TZelvara &mainWindow, platform::Desktop
     m_mainWindow.setAcceptDrops(true);
     QCoreApplication::instance()->installEventFilter(this);
     connect(&m_mainWindow, &TZelvara::newCalculationStarted, this,
-            [this](int players) { m_sheetFiles.at(sheetIndex(players)) = {}; });
+            [this](int players) { m_sheetFiles.at(sheetIndex(players)).clear(); });
 }
 
 SheetFileController::~SheetFileController() = default;
@@ -194,8 +194,8 @@ bool SheetFileController::putOnScreen(const QString &path, const sheetfile::Shee
         !m_desktop.ask(&m_mainWindow, u"Заменить введённую пулю содержимым файла «"_s +
                                           QString::fromStdString(shownPath(path)) + u"»?"_s))
         return false;
-    m_mainWindow.loadSheet(document.sheet, document.options);
-    m_sheetFiles.at(sheetIndex(players)) = {QFileInfo(path).absoluteFilePath(), document.note};
+    m_mainWindow.loadSheet(document.sheet, document.options, {document.saved, document.note.value_or(std::string())});
+    m_sheetFiles.at(sheetIndex(players)) = QFileInfo(path).absoluteFilePath();
     return true;
 }
 
@@ -212,8 +212,9 @@ bool SheetFileController::saveSheetFile(const QString &path)
     document.options = m_mainWindow.options();
     document.decimalSeparator = m_desktop.decimalSeparator();
     document.saved = savedNow();
-    SheetFile &kept = m_sheetFiles.at(sheetIndex(players));
-    document.note = kept.note;
+    const std::string &note = m_mainWindow.sheetOrigin(players).note;
+    if (!note.empty())
+        document.note = note;
     const std::string text = sheetfile::writeSheet(document);
 
     // The new text goes to a file beside the old one and takes its name only when it is complete, so an
@@ -229,8 +230,9 @@ bool SheetFileController::saveSheetFile(const QString &path)
                             QString::fromStdString(sheetfile::russianUnwritableMessage(shownPath(path))));
         return false;
     }
-    kept.path = QFileInfo(path).absoluteFilePath();
+    m_sheetFiles.at(sheetIndex(players)) = QFileInfo(path).absoluteFilePath();
     m_mainWindow.markSheetKept(players);
+    m_mainWindow.setSheetOrigin(players, {document.saved, note});
     return true;
 }
 
@@ -255,7 +257,7 @@ void SheetFileController::OpenSheetClick()
 void SheetFileController::SaveSheetClick()
 {
     // The file the sheet came from, or a new name by the date in the usual folder.
-    QString proposed = m_sheetFiles.at(sheetIndex(m_mainWindow.selectedPlayers())).path;
+    QString proposed = m_sheetFiles.at(sheetIndex(m_mainWindow.selectedPlayers()));
     if (proposed.isEmpty()) {
         const QString name = u"Пуля "_s + QDate::currentDate().toString(u"yyyy-MM-dd"_s) + u'.' + Extension;
         proposed = QDir(dialogFolder()).filePath(name);

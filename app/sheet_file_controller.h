@@ -104,15 +104,10 @@ private:
     bool m_scheduled = false;
     bool m_handling = false;
 
-    // The file each sheet (2, 3, 4 players) was last opened from or saved to, with the note it carried:
-    // saving the sheet keeps the player's remark, which the window has no field for, and proposes that
-    // file's name. A new calculation on the sheet starts a game of its own, with neither.
-    struct SheetFile
-    {
-        QString path;
-        std::optional<std::string> note;
-    };
-    std::array<SheetFile, 3> m_sheetFiles;
+    // The file each sheet (2, 3, 4 players) was last opened from or saved to, whose name saving proposes.
+    // The note the file carried stays with the sheet in the main window (TZelvara::sheetOrigin), so that
+    // saving keeps the player's remark. A new calculation on the sheet starts a game of its own.
+    std::array<QString, 3> m_sheetFiles;
 };
 
 } // namespace zelvara::app

@@ -233,7 +233,7 @@ void PaymentsControllerTest::paymentsWindow_listsBothViewsAndFollowsTheSheet()
                                        engine::Answer{engine::Button::Cancel, 1}};
     auto shown = std::get<zelvara::correction::Shown>(zelvara::correction::play(declined));
     QCOMPARE(shown.results.front().text, std::string("-6,67"));
-    m_window->showResults({declined, std::move(shown), "2026-12-08T21:40:00+03:00"});
+    m_window->showResults(declined, std::move(shown));
     QVERIFY(m_controller->paymentsWindow().note().startsWith(u"расхождение 0,01 из-за округления"_s));
 }
 

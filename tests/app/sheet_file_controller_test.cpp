@@ -109,6 +109,7 @@ private slots:
     void badFile_oneMessageAndWindowAsItWas();
     void failedSave_namesPathAndKeepsEarlierFile();
     void savedSheet_keepsItsNoteAndFileName();
+    void settledFile_carriesItsDateUntilTypedInto();
     void typedSheet_replacedOnlyAfterYes_data();
     void typedSheet_replacedOnlyAfterYes();
     void drop_opensOnlyOneLocalSheetFile_data();
@@ -477,6 +478,30 @@ void SheetFileControllerTest::savedSheet_keepsItsNoteAndFileName()
     const QJsonObject copy = QJsonDocument::fromJson(readFile(path(u"copy.zelvara"_s))).object();
     QCOMPARE(copy.value(u"note"_s).toString(), u"У Петровых, 5 декабря"_s);
     QVERIFY(!QJsonDocument::fromJson(readFile(path(u"next.zelvara"_s))).object().contains(u"note"_s));
+}
+
+void SheetFileControllerTest::settledFile_carriesItsDateUntilTypedInto()
+{
+    const QString file = path(u"dated.zelvara"_s);
+    writeFile(file, R"({"format": "zelvara-sheet", "version": 1, "saved": "2026-11-28T23:10:00+03:00",
+                        "note": "Клуб, ноябрь", "players": 2, "gameType": "Sochi", "heapDivisibility": "OnNPlayers",
+                        "fields": {"HeapOfP1For2": "4"}})");
+    QVERIFY(open(file));
+    click(u"Calculate"_s);
+    // The game was played when the file was saved; its note goes with it into copies and pictures.
+    const zelvara::correction::SettledSheet *settled = m_window->shownSettlement();
+    QVERIFY(settled);
+    QCOMPARE(settled->date, std::string("2026-11-28T23:10:00+03:00"));
+    QCOMPARE(settled->note, std::string("Клуб, ноябрь"));
+
+    // Once the player changes the sheet, the settlement is a new one, of today.
+    typeInto(u"HeapOfP2For2"_s, u"2"_s);
+    click(u"Calculate"_s);
+    QVERIFY(m_window->shownSettlement()->date.starts_with(QDate::currentDate().toString(Qt::ISODate).toStdString()));
+    QCOMPARE(m_window->shownSettlement()->note, std::string("Клуб, ноябрь"));
+    click(u"NewCalc"_s);
+    click(u"Calculate"_s);
+    QCOMPARE(m_window->shownSettlement()->note, std::string());
 }
 
 void SheetFileControllerTest::typedSheet_replacedOnlyAfterYes_data()
