@@ -25,6 +25,8 @@ public:
     ~IniDocument();
     IniDocument(const IniDocument &) = delete;
     IniDocument &operator=(const IniDocument &) = delete;
+    IniDocument(IniDocument &&) = delete;
+    IniDocument &operator=(IniDocument &&) = delete;
 
     // Replaces the document by the given text; text that is not INI at all gives a document without keys.
     void load(std::string_view text);
@@ -39,7 +41,7 @@ private:
 };
 
 // The largest settings file read: anything larger is a file that cannot be read.
-inline constexpr std::size_t MaxIniFileBytes = 1024 * 1024;
+inline constexpr std::size_t MaxIniFileBytes = std::size_t{1024} * 1024;
 
 // Turns the raw bytes of a file into UTF-8 text (for example from a legacy code page).
 using TextDecoder = std::function<std::string(std::string_view bytes)>;

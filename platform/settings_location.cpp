@@ -54,7 +54,7 @@ QString privateProgramFolder(const QString &programFolder)
 {
     if (programFolder.isEmpty())
         return {};
-    const QString canonical = QFileInfo(programFolder).canonicalFilePath();
+    QString canonical = QFileInfo(programFolder).canonicalFilePath();
     if (canonical.isEmpty() || systemFolder(canonical))
         return {};
     // The owner of the files the program writes: the user the program runs as.
@@ -77,7 +77,7 @@ QString privateProgramFolder(const QString &programFolder)
 // HOME when it is an absolute path, otherwise the home folder the user database gives; empty without one.
 QString homeFolder(const QProcessEnvironment &environment)
 {
-    const QString home = environment.value(u"HOME"_s);
+    QString home = environment.value(u"HOME"_s);
     if (!home.isEmpty() && !QDir::isRelativePath(home))
         return home;
     const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -122,10 +122,10 @@ QString settingsFilePath(const QString &programFolder, const QProcessEnvironment
 QString rulesDocumentPath(const QString &programFolder, const std::function<bool(const QString &)> &exists)
 {
     const QDir folder(programFolder);
-    const QString beside = folder.filePath(RulesDocumentName);
+    QString beside = folder.filePath(RulesDocumentName);
     if (exists(beside))
         return beside;
-    const QString installed = QDir::cleanPath(folder.filePath(u"../share/zelvara/"_s + RulesDocumentName));
+    QString installed = QDir::cleanPath(folder.filePath(u"../share/zelvara/"_s + RulesDocumentName));
     if (exists(installed))
         return installed;
     return beside;

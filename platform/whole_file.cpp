@@ -26,7 +26,7 @@ namespace {
 constexpr int MaxLinks = 40;
 // The temporary file's name keeps the start of the file's name, within the system's name limit.
 constexpr std::size_t KeptNameBytes = 200;
-constexpr std::size_t FirstReadBytes = 64 * 1024;
+constexpr std::size_t FirstReadBytes = std::size_t{64} * 1024;
 
 // A file descriptor closed when it goes out of scope.
 class Descriptor
@@ -84,7 +84,9 @@ std::optional<std::string> writeTarget(std::string path)
         if (size <= 0 || size >= PATH_MAX)
             return std::nullopt;
         target.resize(static_cast<std::size_t>(size));
-        path = target.front() == '/' ? target : folderOf(path) + '/' + target;
+        if (target.front() != '/')
+            target.insert(0, folderOf(path) + '/');
+        path = std::move(target);
     }
     return std::nullopt;
 }
@@ -120,6 +122,7 @@ std::optional<std::string> readFileBytes(const QString &path, std::size_t maxByt
     {};
     if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode) || tooLarge(info.st_size))
         return std::nullopt;
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): open() takes an optional mode this way
     const Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     // What was opened is looked at again: the name may have been given to something else in between.
     if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
@@ -166,6 +169,7 @@ bool writeFileAtomically(const QString &path, std::string_view bytes, MissingFol
 
     // From here on everything goes through the folder's descriptor: the name is checked, the temporary
     // file written and renamed in the one folder that was opened, whatever happens to the path meanwhile.
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): open() takes an optional mode this way
     const Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!directory.valid())
         return false;
@@ -183,6 +187,7 @@ bool writeFileAtomically(const QString &path, std::string_view bytes, MissingFol
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
         temporary = temporaryName(name);
+        // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): openat() takes the mode of a new file this way
         fd = ::openat(directory.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
