@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -35,6 +36,9 @@ void print(std::FILE *stream, const std::string &text)
 
 int main(int argc, char *argv[])
 {
+    // Under a file size limit a write beyond it would end the program, losing the typed sheet and the
+    // settings; ignored, the write fails, the player is told and the old file stays.
+    std::signal(SIGXFSZ, SIG_IGN);
     // The command line and the handover to a running copy come before anything of the toolkit is set
     // up, so that --help, --version and a later start end as quickly as a program can.
     QStringList arguments;

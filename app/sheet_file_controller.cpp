@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 #include "platform/desktop.h"
+#include "platform/whole_file.h"
 #include "sheetfile/sheet_file.h"
 
 #include <QAction>
@@ -17,7 +18,6 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
@@ -217,14 +217,10 @@ bool SheetFileController::saveSheetFile(const QString &path)
         document.note = note;
     const std::string text = sheetfile::writeSheet(document);
 
-    // The new text goes to a file beside the old one and takes its name only when it is complete, so an
-    // interrupted save leaves the old file or the new one, never a mix. The text is flushed here: Qt's own
-    // commit overlooks a failed flush (a full disk, a size limit) and would put a cut file in place.
-    QSaveFile file(path);
-    const auto size = static_cast<qint64>(text.size());
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), size) != size || !file.flush() ||
-        file.error() != QFileDevice::NoError || !file.commit()) {
-        file.cancelWriting();
+    // The new text goes to a file beside the old one, is flushed to the disk and takes its name only when
+    // it is complete, so an interrupted save leaves the old file or the new one, never a mix; another
+    // user's link under the chosen name is never written through.
+    if (!platform::writeFileAtomically(path, text)) {
         m_desktop.beep();
         m_desktop.showError(&m_mainWindow,
                             QString::fromStdString(sheetfile::russianUnwritableMessage(shownPath(path))));

@@ -1,14 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ini_file.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 // The build defines SI_CONVERT_ICU, which this SimpleIni needs to compile.
 #include <SimpleIni.h>
@@ -52,34 +45,6 @@ std::vector<std::string> closingComments(std::string_view text)
     return comments;
 }
 
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Where the bytes really go: a link is followed, as QSaveFile follows it, also when its target is
-// not there yet.
-QString finalPath(const QString &path)
-{
-    QFileInfo file(path);
-    for (int depth = 0; depth < 128 && file.isSymLink(); ++depth)
-        file.setFile(file.symLinkTarget());
-    return file.absoluteFilePath();
-}
-
-// A file its owner may not write is write-protected, as a file with the read-only attribute is on
-// Windows: it is left as it is even for a user the system would let through (root).
-bool writeProtected(const QString &path)
-{
-    struct stat file
-    {};
-    return ::stat(QFile::encodeName(path).constData(), &file) == 0 && (file.st_mode & S_IWUSR) == 0;
-}
-
 } // namespace
 
 struct IniDocument::Private
@@ -100,11 +65,14 @@ void IniDocument::load(std::string_view text)
 {
     d->ini.Reset();
     d->closingComments.clear();
-    if (d->ini.LoadData(text.data(), text.size()) < 0) {
+    // SimpleIni reads a C string and would stop at a NUL, and a rewrite would then drop whatever follows.
+    std::string clean(text);
+    std::erase(clean, '\0');
+    if (d->ini.LoadData(clean.data(), clean.size()) < 0) {
         d->ini.Reset();
         return;
     }
-    d->closingComments = closingComments(text);
+    d->closingComments = closingComments(clean);
 }
 
 namespace {
@@ -145,44 +113,9 @@ std::string IniDocument::text() const
     return out;
 }
 
-std::optional<std::string> readFileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes.toStdString();
-}
-
-bool writeFileAtomically(const QString &path, std::string_view bytes, const ChunkWriter &writer)
-{
-    const QString target = finalPath(path);
-    const QString folder = QFileInfo(target).absolutePath();
-    if (!QDir().mkpath(folder) || writeProtected(target))
-        return false;
-
-    // QSaveFile writes a temporary file beside the target with the target's permissions, flushes it to
-    // the disk and renames it over the target; any failure before the rename leaves the target alone.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    const auto size = static_cast<qint64>(bytes.size());
-    const bool written = writer ? writer(file.handle(), bytes) : file.write(bytes.data(), size) == size;
-    if (!written) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit())
-        return false;
-    syncFolder(folder);
-    return true;
-}
-
 void loadIniFile(IniDocument &document, const QString &path, const TextDecoder &decode)
 {
-    const auto bytes = readFileBytes(path);
+    const auto bytes = readFileBytes(path, MaxIniFileBytes);
     document.load(bytes ? decode(*bytes) : std::string());
 }
 
@@ -190,15 +123,19 @@ bool updateIniFile(const QString &path, std::string_view section,
                    const std::vector<std::pair<std::string, std::string>> &entries, const TextDecoder &decode,
                    const ChunkWriter &writer)
 {
-    // A file that is there but cannot be read is not overwritten: its keys would be lost.
-    const auto bytes = readFileBytes(path);
+    // A file that is there but cannot be read is not overwritten: its keys would be lost. This covers
+    // what is no file at all (a FIFO, a device), which the write would otherwise replace.
+    const auto bytes = readFileBytes(path, MaxIniFileBytes);
     if (!bytes && QFileInfo::exists(path))
         return false;
     IniDocument document;
     document.load(bytes ? decode(*bytes) : std::string());
     for (const auto &[key, value] : entries)
         document.setValue(section, key, value);
-    return writeFileAtomically(path, document.text(), writer);
+    // A file is never written larger than it is read: the next start would find it unreadable, and keep
+    // it so for good.
+    const std::string text = document.text();
+    return text.size() <= MaxIniFileBytes && writeFileAtomically(path, text, MissingFolder::Create, writer);
 }
 
 } // namespace zelvara::platform

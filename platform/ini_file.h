@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/whole_file.h"
+
 #include <QString>
 
 #include <functional>
@@ -14,7 +16,8 @@
 namespace zelvara::platform {
 
 // An INI text held whole, so that rewriting a few keys leaves every other section, key and comment in
-// place. Values are UTF-8; lines may end in LF or CRLF; written lines read "key=value".
+// place. Values are UTF-8; lines may end in LF or CRLF; written lines read "key=value". A NUL byte is no
+// part of an INI text: it is dropped, and the text goes on after it.
 class IniDocument
 {
 public:
@@ -22,6 +25,8 @@ public:
     ~IniDocument();
     IniDocument(const IniDocument &) = delete;
     IniDocument &operator=(const IniDocument &) = delete;
+    IniDocument(IniDocument &&) = delete;
+    IniDocument &operator=(IniDocument &&) = delete;
 
     // Replaces the document by the given text; text that is not INI at all gives a document without keys.
     void load(std::string_view text);
@@ -35,27 +40,20 @@ private:
     std::unique_ptr<Private> d;
 };
 
-// The whole content of a file; nothing when it is missing or cannot be read.
-std::optional<std::string> readFileBytes(const QString &path);
-
-// Writes the bytes to a file descriptor; false on any failure. Tests hand in one that fails midway, as
-// a full disk does; without one the bytes are written through the file.
-using ChunkWriter = std::function<bool(int fd, std::string_view bytes)>;
-
-// Replaces the file as a whole: the bytes go to a temporary file in the same folder, are flushed to
-// the disk and renamed over the old file, so a crash or a full disk leaves the previous file intact.
-// A link is written through. Creates the folder when missing. False when anything fails, and when the
-// file is write-protected (its owner may not write it); no temporary file is left behind.
-bool writeFileAtomically(const QString &path, std::string_view bytes, const ChunkWriter &writer = {});
+// The largest settings file read: anything larger is a file that cannot be read.
+inline constexpr std::size_t MaxIniFileBytes = std::size_t{1024} * 1024;
 
 // Turns the raw bytes of a file into UTF-8 text (for example from a legacy code page).
 using TextDecoder = std::function<std::string(std::string_view bytes)>;
 
-// Loads an INI file through the decoder; a missing file gives an empty document.
+// Loads an INI file through the decoder; a file that is missing or cannot be read (see readFileBytes; at
+// most MaxIniFileBytes) gives an empty document.
 void loadIniFile(IniDocument &document, const QString &path, const TextDecoder &decode);
 
 // Sets the entries in one section of the file as it is now on disk, keeping everything else, and
-// writes it back atomically. False when the file cannot be written.
+// writes it back atomically, creating its folder when missing. False when the file cannot be written,
+// when it is there but cannot be read (its keys would be lost), and when the new text would be larger
+// than MaxIniFileBytes.
 bool updateIniFile(const QString &path, std::string_view section,
                    const std::vector<std::pair<std::string, std::string>> &entries, const TextDecoder &decode,
                    const ChunkWriter &writer = {});

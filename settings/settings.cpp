@@ -50,6 +50,19 @@ engine::Extended readRealKey(const KeyLookup &lookup, std::string_view key, char
     return value && std::isfinite(*value) ? *value : fallback;
 }
 
+// A settings file holds one value a line: a line break inside a value would start a line of its own, a
+// key or a section that was never typed, and a NUL would end the value early. Every control character
+// becomes a blank, so that the words on either side stay apart. A UTF-8 sequence holds no byte below 0x80,
+// so bytes are replaced one by one.
+std::string withoutControls(std::string value)
+{
+    for (char &c : value) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    }
+    return value;
+}
+
 std::string integerText(int value)
 {
     std::array<char, 16> buffer{};
@@ -168,7 +181,7 @@ std::vector<std::pair<std::string, std::string>> settingsEntries(const StoredSet
     for (std::size_t sheet = 0; sheet < SheetOrder.size(); ++sheet) {
         entries.emplace_back(whistValueKey(sheet), engine::formatGeneral(stored.whistValues[sheet], decimalSeparator));
         for (; name < NameCount && NameSeats[name].players == SheetOrder[sheet]; ++name)
-            entries.emplace_back(nameKey(NameSeats[name]), stored.names[name]);
+            entries.emplace_back(nameKey(NameSeats[name]), withoutControls(stored.names[name]));
     }
     return entries;
 }

@@ -91,6 +91,8 @@ StoredSettings collectSettings(const WindowSettings &window, char decimalSeparat
 
 // The fifteen key/value pairs to write, in the order they are written: the options, then each sheet's
 // whist value and names, for 4, 3 and 2 players. Whist values and names are keyed by their fields' names.
+// A control character in a name (a line break, a tab, a NUL) is written as a blank: a value never spans
+// lines of the file.
 std::vector<std::pair<std::string, std::string>> settingsEntries(const StoredSettings &stored, char decimalSeparator);
 
 } // namespace zelvara::app

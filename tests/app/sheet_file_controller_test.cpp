@@ -36,6 +36,7 @@
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using zelvara::app::SheetFileController;
@@ -452,6 +453,19 @@ void SheetFileControllerTest::failedSave_namesPathAndKeepsEarlierFile()
     const QString nowhere = path(u"missing/game.zelvara"_s);
     save(nowhere);
     QCOMPARE(m_desktop.messages, QStringList{u"Не удалось сохранить пулю в файл «%1»."_s.arg(nowhere)});
+
+    // Another user's link under the chosen name is not written through; only root can give a link away.
+    if (::geteuid() != 0)
+        return;
+    const QString victim = path(u"victim"_s);
+    writeFile(victim, "theirs");
+    const QString planted = path(u"planted.zelvara"_s);
+    QCOMPARE(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(planted).constData()), 0);
+    QCOMPARE(::lchown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+    m_desktop.clear();
+    save(planted);
+    QCOMPARE(m_desktop.messages, QStringList{u"Не удалось сохранить пулю в файл «%1»."_s.arg(planted)});
+    QCOMPARE(readFile(victim), QByteArray("theirs"));
 }
 
 void SheetFileControllerTest::savedSheet_keepsItsNoteAndFileName()

@@ -9,10 +9,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace zelvara;
@@ -68,6 +71,11 @@ private slots:
     void garbageFile_givesDefaults();
     void failedWrite_leavesPreviousFileIntact();
     void location_programFolderOrConfigFolder();
+    void location_programFolderOnlyWhenNoOneElseCanChangeIt();
+    void location_relativeHome_userDatabaseHome();
+    void nulByte_restOfFileReadAndKept();
+    void overLimit_readAsUnreadable_notReplaced_data();
+    void overLimit_readAsUnreadable_notReplaced();
 };
 
 void SettingsFileTest::legacyFile_windows1251WithCrlf_readsNames()
@@ -149,8 +157,10 @@ void SettingsFileTest::garbageFile_givesDefaults_data()
     for (char &c : random)
         c = static_cast<char>(seeded.bounded(256));
     QTest::newRow("random bytes") << random;
-    QTest::newRow("a huge line") << QByteArray(4 * 1024 * 1024, 'Z');
-    QTest::newRow("a huge section name") << (QByteArray("[") + QByteArray(1024 * 1024, 'S') + "\nPlayersNumber=3\n");
+    // Nearly as large as a settings file is read, leaving room for the settings the rewrite adds.
+    constexpr auto Large = static_cast<qsizetype>(platform::MaxIniFileBytes) - 1024;
+    QTest::newRow("a huge line") << QByteArray(Large, 'Z');
+    QTest::newRow("a huge section name") << (QByteArray("[") + QByteArray(Large, 'S') + "\nPlayersNumber=3\n");
     QTest::newRow("nul bytes") << QByteArray("\0\0[Zelvara]\0PlayersNumber=3\0", 27);
     QTest::newRow("unclosed section") << QByteArray("[Zelvara\nPlayersNumber=3\n");
 }
@@ -208,7 +218,8 @@ void SettingsFileTest::location_programFolderOrConfigFolder()
     environment.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     // A writable program folder holds the file, whatever the environment says.
-    QCOMPARE(platform::settingsFilePath(dir.path(), environment), dir.filePath(QStringLiteral("SETTINGS.INI")));
+    if (platform::SettingsBesideProgramBuilt)
+        QCOMPARE(platform::settingsFilePath(dir.path(), environment), dir.filePath(QStringLiteral("SETTINGS.INI")));
 
     // One the program cannot write to (here: not there at all) sends it to the configuration folder,
     // which the first write creates.
@@ -222,6 +233,127 @@ void SettingsFileTest::location_programFolderOrConfigFolder()
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("relative/config"));
     QCOMPARE(platform::settingsFilePath(installed, environment),
              dir.filePath(QStringLiteral("home/.config/zelvara/SETTINGS.INI")));
+}
+
+void SettingsFileTest::location_programFolderOnlyWhenNoOneElseCanChangeIt()
+{
+    QTemporaryDir dir;
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    const QString configured = dir.filePath(QStringLiteral("config/zelvara/SETTINGS.INI"));
+    const auto place = [&](const QString &folder) {
+        const QString path = platform::settingsFilePath(folder, environment);
+        return path == configured ? QStringLiteral("config") : path;
+    };
+    const auto beside = [](const QString &folder) {
+        return platform::SettingsBesideProgramBuilt
+                   ? QFileInfo(folder).canonicalFilePath() + QStringLiteral("/SETTINGS.INI")
+                   : QStringLiteral("config");
+    };
+    const auto makeFolder = [&dir](const char *name, QFile::Permissions permissions) {
+        const QString folder = dir.filePath(QString::fromUtf8(name));
+        if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, permissions))
+            return QString();
+        return folder;
+    };
+    const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+    const QString own = makeFolder("own", owner);
+    QCOMPARE(place(own), beside(own));
+    // A link is followed to the folder it leads to, and that folder's path is used.
+    const QString link = dir.filePath(QStringLiteral("link"));
+    QVERIFY(QFile::link(own, link));
+    QCOMPARE(place(link), beside(own));
+    // Someone else may write to it, or rename it away from the folder above it.
+    QCOMPARE(place(makeFolder("group", owner | QFile::WriteGroup | QFile::ExeGroup)), QStringLiteral("config"));
+    QCOMPARE(place(makeFolder("others", owner | QFile::WriteOther | QFile::ExeOther)), QStringLiteral("config"));
+    const QString shared = makeFolder("shared", owner | QFile::WriteGroup | QFile::ExeGroup);
+    QCOMPARE(place(makeFolder("shared/inside", owner)), QStringLiteral("config"));
+    // In a sticky folder, as in /tmp, no one else can rename the player's folder.
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), S_IRWXU | S_IRWXG | S_IRWXO | S_ISVTX) == 0);
+    QCOMPARE(place(dir.filePath(QStringLiteral("shared/inside"))),
+             beside(dir.filePath(QStringLiteral("shared/inside"))));
+    // Write-protected for the player too: nothing beside it.
+    QCOMPARE(place(makeFolder("readOnly", QFile::ReadOwner | QFile::ExeOwner)), QStringLiteral("config"));
+
+    // The system's folders, as the system finds them, whoever runs the program.
+    for (const char *system : {"/", "/usr/bin", "/bin", "/sbin", "/lib", "/etc", "/opt"})
+        QVERIFY2(place(QString::fromUtf8(system)) == QStringLiteral("config"), system);
+    const QString toSystem = dir.filePath(QStringLiteral("to-usr"));
+    QVERIFY(QFile::link(QStringLiteral("/usr/bin"), toSystem));
+    QCOMPARE(place(toSystem), QStringLiteral("config"));
+
+    // Another user's folder, or a folder of the player's in another user's folder.
+    if (::geteuid() != 0)
+        QSKIP("needs root to give a folder to another user");
+    constexpr uid_t Stranger = 65534;
+    const QString theirs = makeFolder("theirs", owner);
+    QCOMPARE(::chown(QFile::encodeName(theirs).constData(), Stranger, Stranger), 0);
+    QCOMPARE(place(theirs), QStringLiteral("config"));
+    const QString above = makeFolder("above", owner | QFile::ExeOther);
+    const QString mine = makeFolder("above/mine", owner);
+    QCOMPARE(place(mine), beside(mine));
+    QCOMPARE(::chown(QFile::encodeName(above).constData(), Stranger, Stranger), 0);
+    QCOMPARE(place(mine), QStringLiteral("config"));
+}
+
+void SettingsFileTest::location_relativeHome_userDatabaseHome()
+{
+    const passwd *user = ::getpwuid(::geteuid());
+    QVERIFY(user && user->pw_dir);
+    const QString expected =
+        QDir(QFile::decodeName(user->pw_dir)).filePath(QStringLiteral(".config/zelvara/SETTINGS.INI"));
+    for (const char *home : {"relative/home", "", "~"}) {
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("HOME"), QString::fromUtf8(home));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("relative/config"));
+        QCOMPARE(platform::settingsFilePath(QString(), environment), expected);
+    }
+    QCOMPARE(platform::settingsFilePath(QString(), QProcessEnvironment()), expected);
+}
+
+void SettingsFileTest::nulByte_restOfFileReadAndKept()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SETTINGS.INI"));
+    // A NUL in the first section, the window's settings and another section after it.
+    writeBytes(path,
+               QByteArray("[Other]\nKey=a") + '\0' +
+                   QStringLiteral("b\n[Zelvara]\nPlayersNumber=2\nNameOfP1For2=Лев\n[Window]\nLeft=10\n").toUtf8());
+    const auto apply = applyFile(path);
+    QCOMPARE(apply.players, std::optional<int>(2));
+    QCOMPARE(QString::fromStdString(apply.names[7]), QStringLiteral("Лев"));
+    QVERIFY(writeSettings(path));
+    const QString text = QString::fromUtf8(readBytes(path));
+    for (const char *kept : {"[Other]\nKey=ab\n", "[Window]\nLeft=10\n", "PlayersNumber=3\n"})
+        QVERIFY2(text.contains(QString::fromUtf8(kept)), qPrintable(text));
+}
+
+void SettingsFileTest::overLimit_readAsUnreadable_notReplaced_data()
+{
+    QTest::addColumn<qsizetype>("size");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<bool>("rewritten");
+    constexpr auto Limit = static_cast<qsizetype>(platform::MaxIniFileBytes);
+    QTest::newRow("room for the settings: read and rewritten") << Limit - 1024 << true << true;
+    // A rewrite must not make a file the next start cannot read.
+    QTest::newRow("at the limit: read, not rewritten larger") << Limit << true << false;
+    QTest::newRow("one byte more: neither read nor replaced") << Limit + 1 << false << false;
+}
+
+void SettingsFileTest::overLimit_readAsUnreadable_notReplaced()
+{
+    QFETCH(qsizetype, size);
+    QFETCH(bool, read);
+    QFETCH(bool, rewritten);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SETTINGS.INI"));
+    QByteArray bytes("[Zelvara]\nPlayersNumber=2\n[Padding]\n");
+    bytes += QByteArray(size - bytes.size(), ';');
+    writeBytes(path, bytes);
+    QCOMPARE(applyFile(path).players, read ? std::optional<int>(2) : std::nullopt);
+    QCOMPARE(writeSettings(path), rewritten);
+    QCOMPARE(readBytes(path) == bytes, !rewritten);
 }
 
 QTEST_GUILESS_MAIN(SettingsFileTest)

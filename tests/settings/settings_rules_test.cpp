@@ -47,6 +47,8 @@ private slots:
     void names_heldToFieldWidth();
     void collect_whistValueFallsBackToOne_data();
     void collect_whistValueFallsBackToOne();
+    void written_nameWithControls_staysOnOneLine_data();
+    void written_nameWithControls_staysOnOneLine();
 };
 
 void SettingsRulesTest::options_appliedOrIgnored_data()
@@ -185,6 +187,28 @@ void SettingsRulesTest::collect_whistValueFallsBackToOne()
     const auto entries = app::settingsEntries(app::collectSettings(window, separator), separator);
     QCOMPARE(entries[8].first, std::string("ValueOfWhistFor3"));
     QTEST(QString::fromStdString(entries[8].second), "written");
+}
+
+void SettingsRulesTest::written_nameWithControls_staysOnOneLine_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("line breaks that would add a section")
+        << QByteArray("Али\n[Injected]\nEvil=1") << QStringLiteral("Али [Injected] Evil=1");
+    QTest::newRow("carriage return, tab, escape, delete") << QByteArray("Юг\r\tX\x1b\x7f") << QStringLiteral("Юг  X  ");
+    QTest::newRow("a NUL in the middle") << QByteArray("Ю\0г", 5) << QStringLiteral("Ю г");
+    QTest::newRow("printable text as typed") << QByteArray("«Юг» №1 = \"a\"") << QStringLiteral("«Юг» №1 = \"a\"");
+}
+
+void SettingsRulesTest::written_nameWithControls_staysOnOneLine()
+{
+    QFETCH(QByteArray, name);
+    app::WindowSettings window;
+    window.names[2] = name.toStdString();
+    const auto entries = app::settingsEntries(app::collectSettings(window, ','), ',');
+    QCOMPARE(entries[6].first, std::string("NameOfP3For4"));
+    QTEST(QString::fromStdString(entries[6].second), "written");
 }
 
 QTEST_APPLESS_MAIN(SettingsRulesTest)

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Faults of the surroundings, on the real program: a read-only program folder; SETTINGS.INI that is a
-folder, a dangling link or unreadable; no $HOME; no locale (LC_ALL=C); the rules document a folder; a
-second copy started while the first is exiting. Each must end in what the program promises, a message or
+folder, a FIFO, a dangling link, unreadable or too large; a file size limit; no $HOME; no locale
+(LC_ALL=C); the rules document a folder; a second copy started while the first is exiting. Each must end in what the program promises, a message or
 a safe default, and never in a crash or a hang.
 
 Runs inside tests/e2e/harness and shares its helpers (e2elib). As root, the program runs without the two
@@ -10,6 +10,7 @@ capabilities that let root read and write through permission bits, so that it me
 """
 
 import os
+import resource
 import stat
 import subprocess
 import sys
@@ -25,11 +26,16 @@ RULES_MISSING = "Файл Preference_rules.docx отсутствует в пап
 class Started(e.Program):
     """A copy of the program started with its own environment and without permission overrides."""
 
-    def __init__(self, binary, env=None):  # pylint: disable=super-init-not-called
+    def __init__(self, binary, env=None, file_size_limit=None):  # pylint: disable=super-init-not-called
         self.binary = binary
         self.log = tempfile.TemporaryFile(mode="w+", dir=os.environ.get("TMPDIR"))
+
+        def limit():
+            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
+
         self.process = subprocess.Popen([*NO_OVERRIDE, binary], cwd=os.environ.get("ZELVARA_E2E_TMP"), env=env,
-                                        stdout=self.log, stderr=subprocess.STDOUT, text=True)
+                                        stdout=self.log, stderr=subprocess.STDOUT, text=True,
+                                        preexec_fn=limit if file_size_limit else None)
 
 
 def read_settings(path):
@@ -45,8 +51,8 @@ class SurroundingsTest(e.ProgramTestCase):
         self.settings = os.path.join(self.folder, "SETTINGS.INI")
         self.addCleanup(os.chmod, self.folder, stat.S_IRWXU)
 
-    def launch(self, env=None):
-        program = Started(self.binary_copy, env)
+    def launch(self, env=None, file_size_limit=None):
+        program = Started(self.binary_copy, env, file_size_limit)
         self.programs.append(program)
         wid = e.wait_window(e.MAIN_CAPTION, program.pid)
         return program, wid, e.application(program.pid)
@@ -122,15 +128,39 @@ class SurroundingsTest(e.ProgramTestCase):
         self.assertEqual([n for n in os.listdir(self.folder) if n.startswith(("SETTINGS.INI.", ".SETTINGS.INI"))], [],
                          "a temporary file was left")
 
-    def test_hugeBinarySettingsFile_designStateThenRewritten(self):
-        # 8 MB of anything, key-like lines and zero bytes included: read at start without a hang.
-        chunk = bytes(range(256)) + b"\n[Zelvara]\nPlayersNumber=\x00\xff\nNameOfP1For4=" + b"\xe9" * 500 + b"\n"
+    def test_hugeBinarySettingsFile_designStateThenUnableToWrite(self):
+        # 8 MB of anything, key-like lines and zero bytes included: far over the size a settings file may
+        # have, so it is not read at all, and not replaced at the end: it is not the program's to destroy.
+        chunk = bytes(range(256)) + b"\n[Zelvara]\nPlayersNumber=3\x00\xff\nNameOfP1For4=" + b"\xe9" * 500 + b"\n"
+        content = chunk * (8 * 1024 * 1024 // len(chunk))
         with open(self.settings, "wb") as f:
-            f.write(chunk * (8 * 1024 * 1024 // len(chunk)))
+            f.write(content)
         program, wid, app = self.launch()
         self.assertDesignOptions(app)
-        self.closeNormally(program, wid)
-        self.assertEqual(read_settings(self.settings).get("PlayersNumber"), "4")
+        self.closeExpectingMessage(program, wid, app, f"Unable to write to {self.settings}.")
+        with open(self.settings, "rb") as f:
+            self.assertEqual(f.read(), content)
+
+    def test_settingsFileIsFifo_startsThenUnableToWrite(self):
+        # Opening a FIFO for reading waits for a writer: a start must not.
+        os.mkfifo(self.settings)
+        program, wid, app = self.launch()
+        self.assertDesignOptions(app)
+        self.closeExpectingMessage(program, wid, app, f"Unable to write to {self.settings}.")
+        self.assertTrue(stat.S_ISFIFO(os.lstat(self.settings).st_mode))
+
+    def test_fileSizeLimit_unableToWriteAndOldFileKept(self):
+        # Under `ulimit -f` a write beyond the limit must fail as a full disk does, not end the program.
+        old = "[Zelvara]\nPlayersNumber=3\n"
+        with open(self.settings, "w", encoding="utf-8") as f:
+            f.write(old)
+        program, wid, app = self.launch(file_size_limit=100)
+        e.click(e.find(app, "2", e.pyatspi.ROLE_RADIO_BUTTON))
+        self.closeExpectingMessage(program, wid, app, f"Unable to write to {self.settings}.")
+        with open(self.settings, encoding="utf-8") as f:
+            self.assertEqual(f.read(), old)
+        self.assertEqual(os.listdir(self.folder).count("SETTINGS.INI"), 1)
+        self.assertEqual([n for n in os.listdir(self.folder) if "SETTINGS.INI." in n], [], "a temporary file was left")
 
     def test_homeUnset_settingsInProgramFolder(self):
         env = {k: v for k, v in os.environ.items() if k != "HOME"}
@@ -179,9 +209,10 @@ class SurroundingsTest(e.ProgramTestCase):
     def test_secondCopyStartedWhileFirstExits_oneWindowComesUp(self):
         for attempt in range(4):
             with self.subTest(attempt=attempt):
-                # A large file to rewrite keeps the first copy busy exiting for a while on later attempts.
+                # A large file to rewrite keeps the first copy busy exiting for a while on later attempts; the
+                # largest stays within the 1 MiB a settings file may have.
                 with open(self.settings, "w", encoding="utf-8") as f:
-                    f.write("[Other]\n" + "".join(f"Key{i}=value\n" for i in range(attempt * 100000)))
+                    f.write("[Other]\n" + "".join(f"Key{i}=value\n" for i in range(attempt * 20000)))
                 first, wid, _ = self.launch()
                 e.close_by_window_manager(wid)
                 second = Started(self.binary_copy)
