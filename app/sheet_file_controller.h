@@ -52,9 +52,6 @@ public:
     void OpenSheetClick();
     void SaveSheetClick();
 
-    // Files bigger than this are no sheets: a whole sheet with long names takes a few kilobytes.
-    static constexpr qint64 MaxFileSize = qint64{1} << 20;
-
 signals:
     // A sheet file was dropped on the window; it opens once the drop is over.
     void sheetDropped(const QString &path);
