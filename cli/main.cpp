@@ -185,7 +185,10 @@ char regionalDecimalSeparator()
 // The one place that opens a file; the caller closes it right after reading. -1 with errno on failure.
 int openInput(const Input &input)
 {
-    return input.standardInput ? STDIN_FILENO : ::open(input.path.c_str(), O_RDONLY | O_CLOEXEC);
+    // open() is declared with "..." for the mode it takes when it creates a file, which this never does.
+    return input.standardInput
+               ? STDIN_FILENO
+               : ::open(input.path.c_str(), O_RDONLY | O_CLOEXEC); // NOLINT(cppcoreguidelines-pro-type-vararg)
 }
 
 void closeInput(const Input &input, int file)
@@ -283,7 +286,7 @@ int run(int argc, char **argv)
         complain("cannot read " + input.shown() + ": " + std::strerror(failure->error));
         return code(ExitStatus::BadInput);
     }
-    const std::string &text = std::get<std::string>(read);
+    const auto &text = std::get<std::string>(read);
     if (text.size() > cli::MaxSheetSize) {
         complain(input.shown() + " is larger than " + std::string(cli::MaxSheetSizeText) +
                  ", the most a sheet may take");

@@ -140,13 +140,13 @@ class SheetBuilder
 {
 public:
     // No limits of the parser's own: the callers bound the size of the text.
-    static constexpr std::size_t max_object_size = std::numeric_limits<std::size_t>::max(); // NOLINT
-    static constexpr std::size_t max_array_size = std::numeric_limits<std::size_t>::max();  // NOLINT
-    static constexpr std::size_t max_key_size = std::numeric_limits<std::size_t>::max();    // NOLINT
-    static constexpr std::size_t max_string_size = std::numeric_limits<std::size_t>::max(); // NOLINT
+    static constexpr std::size_t max_object_size = std::numeric_limits<std::size_t>::max();
+    static constexpr std::size_t max_array_size = std::numeric_limits<std::size_t>::max();
+    static constexpr std::size_t max_key_size = std::numeric_limits<std::size_t>::max();
+    static constexpr std::size_t max_string_size = std::numeric_limits<std::size_t>::max();
 
     // The parser's interface, named as it names it.
-    // NOLINTBEGIN(readability-identifier-naming,readability-convert-member-functions-to-static)
+    // NOLINTBEGIN(readability-convert-member-functions-to-static)
     bool on_document_begin(json::error_code & /*error*/) { return true; }
     bool on_document_end(json::error_code & /*error*/) { return true; }
     bool on_object_begin(json::error_code & /*error*/)
@@ -227,7 +227,7 @@ public:
     // Comments are not allowed by the options; the parser still wants the handlers.
     bool on_comment_part(json::string_view /*part*/, json::error_code & /*error*/) { return true; }
     bool on_comment(json::string_view /*comment*/, json::error_code & /*error*/) { return true; }
-    // NOLINTEND(readability-identifier-naming,readability-convert-member-functions-to-static)
+    // NOLINTEND(readability-convert-member-functions-to-static)
 
     SheetBuilder() { read_.fields.reserve(FieldsASheet); }
 

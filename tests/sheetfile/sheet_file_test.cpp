@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/field_reading.h"
 #include "engine/settlement.h"
+#include "sheetfile/json_text.h"
 #include "sheetfile/sheet_file.h"
 
 #include <QFile>
 #include <QTest>
 
+#include <boost/json/parse.hpp>
+#include <boost/json/value.hpp>
 #include <string>
 
 using namespace zelvara;
@@ -73,6 +76,7 @@ private slots:
     void detail_saysWhereAndQuotesLittle();
     void filesWithoutFormatOrVersion_stayReadable();
     void example_isWhatTheProgramWrites();
+    void prettyJson_oneMemberALine();
 };
 
 void SheetFileTest::writeThenRead_givesTheSameSheet_data()
@@ -236,9 +240,9 @@ void SheetFileTest::badFile_givesItsKindAndMessage_data()
     QTest::newRow("no players") << QByteArray(R"({"gameType": "Sochi", "heapDivisibility": "OnNPlayers"})")
                                 << ReadErrorKind::MissingKey
                                 << damaged + QStringLiteral("в нём не указано количество игроков.");
-    QTest::newRow("no heap divisibility") << QByteArray(R"({"players": 3, "gameType": "Sochi"})")
-                                          << ReadErrorKind::MissingKey
-                                          << damaged + QStringLiteral("в нём не указана делимость горы.");
+    QTest::newRow("no heap divisibility")
+        << QByteArray(R"({"players": 3, "gameType": "Sochi"})") << ReadErrorKind::MissingKey
+        << damaged + QStringLiteral("в нём не указана делимость горы.");
     QTest::newRow("five players") << QByteArray(R"({"players": 5, "gameType": "Sochi", "heapDivisibility": "x"})")
                                   << ReadErrorKind::BadValue
                                   << damaged + QStringLiteral("в нём неверно записано количество игроков.");
@@ -275,9 +279,9 @@ void SheetFileTest::badFile_givesItsKindAndMessage_data()
     QTest::newRow("NUL in a pool") << QByteArray(R"({"fields": {"PoolOfP3For3": "1\u00002"}, )" + tail)
                                    << ReadErrorKind::ControlCharacter
                                    << damaged + QStringLiteral("пуля игрока Юг содержит управляющий символ U+0000.");
-    QTest::newRow("DEL in the whist value") << QByteArray("{\"fields\": {\"ValueOfWhistFor3\": \"1\x7f\"}, " + tail)
-                                            << ReadErrorKind::ControlCharacter
-                                            << damaged + QStringLiteral("цена виста содержит управляющий символ U+007F.");
+    QTest::newRow("DEL in the whist value")
+        << QByteArray("{\"fields\": {\"ValueOfWhistFor3\": \"1\x7f\"}, " + tail) << ReadErrorKind::ControlCharacter
+        << damaged + QStringLiteral("цена виста содержит управляющий символ U+007F.");
     QTest::newRow("a bell in the note") << QByteArray(R"({"note": "строка\n\tотступ\u0007", )" + tail)
                                         << ReadErrorKind::ControlCharacter
                                         << damaged + QStringLiteral("примечание содержит управляющий символ U+0007.");
@@ -289,9 +293,9 @@ void SheetFileTest::badFile_givesItsKindAndMessage_data()
                                          << file + QStringLiteral("не является пулей Zelvara: это не текст JSON.");
     QTest::newRow("text after the sheet") << QByteArray("{" + tail + "\n{}") << ReadErrorKind::NotJson
                                           << file + QStringLiteral("не является пулей Zelvara: это не текст JSON.");
-    QTest::newRow("NUL inside the sheet") << QByteArray("{\"note\": \"a" + QByteArray(1, '\0') + "b\", " + tail)
-                                          << ReadErrorKind::NotJson
-                                          << file + QStringLiteral("не является пулей Zelvara: это не текст JSON.");
+    QTest::newRow("NUL inside the sheet")
+        << QByteArray("{\"note\": \"a" + QByteArray(1, '\0') + "b\", " + tail) << ReadErrorKind::NotJson
+        << file + QStringLiteral("не является пулей Zelvara: это не текст JSON.");
 }
 
 void SheetFileTest::badFile_givesItsKindAndMessage()
@@ -332,15 +336,15 @@ void SheetFileTest::detail_saysWhereAndQuotesLittle_data()
                                          << QByteArray("the input goes on after the JSON text ends: control character "
                                                        "U+0000 at line 1, column 3");
     QTest::newRow("nested too deep") << QByteArray(100, '[')
-                                     << QByteArray("the input nests arrays and objects deeper than 32 levels at line 1, "
-                                                   "column 33");
+                                     << QByteArray(
+                                            "the input nests arrays and objects deeper than 32 levels at line 1, "
+                                            "column 33");
     QTest::newRow("a number beyond double")
         << QByteArray(sheet + R"("heapDivisibility": "OnNPlayers", "version": 1e999})")
         << QByteArray("\"version\" must be a whole number, not 1e999");
     // What the message quotes of a key or value: a few dozen characters, with control characters shown.
-    QTest::newRow("a key of a megabyte")
-        << QByteArray(sheet + "\"" + QByteArray(1 << 20, 'k') + "\": 1}")
-        << QByteArray("unknown key \"" + QByteArray(60, 'k') + "\"... " + expected);
+    QTest::newRow("a key of a megabyte") << QByteArray(sheet + "\"" + QByteArray(1 << 20, 'k') + "\": 1}")
+                                         << QByteArray("unknown key \"" + QByteArray(60, 'k') + "\"... " + expected);
     QTest::newRow("a long value is cut between characters")
         << QByteArray(sheet + "\"heapDivisibility\": \"" + QByteArray("Ж").repeated(100) + "\"}")
         << QByteArray("\"heapDivisibility\" must be \"OnNPlayers\", \"OnNPlayersMinus1\" or \"Nondivisible\", not \"" +
@@ -388,6 +392,28 @@ void SheetFileTest::example_isWhatTheProgramWrites()
     const auto read = sheetfile::readSheet(bytes);
     QVERIFY(std::holds_alternative<SheetDocument>(read));
     QCOMPARE(sheetfile::writeSheet(std::get<SheetDocument>(read)), bytes);
+}
+
+void SheetFileTest::prettyJson_oneMemberALine()
+{
+    // The layout of sheet files and of zelvara-settle --json, empty and nested arrays and objects included;
+    // strings keep what JSON must escape escaped.
+    const boost::json::value value =
+        boost::json::parse(R"({"a": [], "b": {}, "c": [1, {"d": "x\ny\u001b\"", "e": -5}], "f": "Ж"})");
+    std::string text;
+    sheetfile::appendPrettyJson(text, value);
+    QCOMPARE(text, std::string(R"({
+  "a": [],
+  "b": {},
+  "c": [
+    1,
+    {
+      "d": "x\ny\u001b\"",
+      "e": -5
+    }
+  ],
+  "f": "Ж"
+})"));
 }
 
 QTEST_APPLESS_MAIN(SheetFileTest)
