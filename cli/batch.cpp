@@ -85,7 +85,7 @@ std::optional<StreamFailure> runBatch(int input, std::FILE *output, char regiona
         std::optional<bool> settled;
         if (tooLong) {
             appendErrorLine(out, progress.lines,
-                            "the line is longer than " + std::string(MaxSheetSizeText) + ", the most a sheet may take");
+                            "the line is longer than " + maxSheetSizeText() + ", the most a sheet may take");
             settled = false;
         } else {
             settled = appendBatchLine(out, line, progress.lines, regionalSeparator, additions);

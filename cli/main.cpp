@@ -288,8 +288,7 @@ int run(int argc, char **argv)
     }
     const auto &text = std::get<std::string>(read);
     if (text.size() > cli::MaxSheetSize) {
-        complain(input.shown() + " is larger than " + std::string(cli::MaxSheetSizeText) +
-                 ", the most a sheet may take");
+        complain(input.shown() + " is larger than " + cli::maxSheetSizeText() + ", the most a sheet may take");
         return code(ExitStatus::BadInput);
     }
 

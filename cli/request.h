@@ -23,7 +23,12 @@ using Request = sheetfile::SheetDocument;
 // kilobytes, and a bound keeps a flood of input from taking the machine's memory. Larger than the
 // window's limit (sheetfile::MaxFileSize), so that generated sheets padded with blanks still settle.
 inline constexpr std::size_t MaxSheetSize = std::size_t{16} << 20U;
-inline constexpr std::string_view MaxSheetSizeText = "16 MiB";
+
+// "16 MiB", as messages give the limit.
+inline std::string maxSheetSizeText()
+{
+    return std::to_string(MaxSheetSize >> 20U) + " MiB";
+}
 
 // What is wrong with the input, as one line for the user.
 struct InputError
