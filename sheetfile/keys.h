@@ -91,15 +91,16 @@ constexpr std::optional<AnswerKey> findAnswerKey(std::string_view name)
     return std::nullopt;
 }
 
-static_assert(
-    [] {
-        for (std::size_t i = 0; i < Keys.size(); ++i) {
-            if (static_cast<std::size_t>(Keys[i].key) != i) {
-                return false;
-            }
+// entry() finds a key by its place in the table.
+constexpr bool keysInOrder()
+{
+    for (std::size_t i = 0; i < Keys.size(); ++i) {
+        if (static_cast<std::size_t>(Keys[i].key) != i) {
+            return false;
         }
-        return true;
-    }(),
-    "the table lists the keys in the order of their enumerators");
+    }
+    return true;
+}
+static_assert(keysInOrder(), "the table lists the keys in the order of their enumerators");
 
 } // namespace zelvara::sheetfile
