@@ -161,19 +161,20 @@ bool SheetFileController::openSheetFile(const QString &path)
     };
 
     // Only a regular file: a folder, a device or a pipe could block or never end.
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (info.isDir())
+        return fail(sheetfile::russianFolderMessage(shown));
+    if (!info.isFile())
         return fail(sheetfile::russianUnreadableMessage(shown));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(sheetfile::russianUnreadableMessage(shown));
-    const QByteArray bytes = file.read(MaxFileSize + 1);
+    constexpr auto largest = static_cast<qint64>(sheetfile::MaxFileSize);
+    const QByteArray bytes = file.read(largest + 1);
     if (file.error() != QFileDevice::NoError)
         return fail(sheetfile::russianUnreadableMessage(shown));
-    if (bytes.size() > MaxFileSize) {
-        sheetfile::ReadError tooBig;
-        tooBig.kind = sheetfile::ReadErrorKind::NotSheet;
-        return fail(sheetfile::russianMessage(tooBig, shown));
-    }
+    if (bytes.size() > largest)
+        return fail(sheetfile::russianTooLargeMessage(shown));
 
     const sheetfile::ReadResult result =
         sheetfile::readSheet(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
@@ -216,6 +217,13 @@ bool SheetFileController::saveSheetFile(const QString &path)
     if (!note.empty())
         document.note = note;
     const std::string text = sheetfile::writeSheet(document);
+    // A file the window could not open again is not written (a note of a megabyte from an opened file).
+    if (text.size() > sheetfile::MaxFileSize) {
+        m_desktop.beep();
+        m_desktop.showError(&m_mainWindow,
+                            QString::fromStdString(sheetfile::russianTooLargeToSaveMessage(shownPath(path))));
+        return false;
+    }
 
     // The new text goes to a file beside the old one, is flushed to the disk and takes its name only when
     // it is complete, so an interrupted save leaves the old file or the new one, never a mix; another

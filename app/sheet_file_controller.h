@@ -65,8 +65,6 @@ public:
     void OpenSheetClick();
     void SaveSheetClick();
 
-    // Files bigger than this are no sheets: a whole sheet with long names takes a few kilobytes.
-    static constexpr qint64 MaxFileSize = qint64{1} << 20;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,17 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/batch.h"
 
-#include "cli/json_writer.h"
 #include "cli/report.h"
 #include "cli/request.h"
 
-#include <cstdlib>
-#include <sys/types.h>
+#include <array>
+#include <boost/json/serialize.hpp>
+#include <boost/json/value.hpp>
+#include <cerrno>
+#include <memory>
+#include <new>
+#include <unistd.h>
 #include <variant>
 
 namespace zelvara::cli {
 
 namespace {
+
+namespace json = boost::json;
+
+void appendErrorLine(std::string &out, std::uint64_t number, std::string_view what)
+{
+    const json::object line{{"line", number}, {"error", json::string_view(what.data(), what.size())}};
+    out += json::serialize(line);
+    out += '\n';
+}
 
 // The output line for one input line, added to `out`: whether the sheet settled to results, or nothing
 // for a blank line.
@@ -23,20 +36,29 @@ std::optional<bool> appendBatchLine(std::string &out, std::string_view line, std
     }
     const auto parsed = parseRequest(line);
     if (const auto *error = std::get_if<InputError>(&parsed)) {
-        JsonWriter json(out, -1);
-        json.beginObject();
-        json.key("line");
-        json.value(number);
-        json.key("error");
-        json.value(error->what);
-        json.endObject();
-        out += '\n';
+        appendErrorLine(out, number, error->what);
         return false;
     }
     const auto &request = std::get<Request>(parsed);
     const Report report = settleRequest(request, request.decimalSeparator.value_or(regionalSeparator), additions);
     appendJsonLine(out, report, number);
-    return exitStatus(report) == 0;
+    return exitStatus(report) == ExitStatus::Settled;
+}
+
+// The next bytes of the file as they come, with no waiting for a buffer to fill: a line typed or piped in
+// is answered at once. Nothing at the end of the file.
+std::optional<std::string_view> readSome(int input, std::array<char, 65536> &chunk)
+{
+    for (;;) {
+        const ssize_t count = ::read(input, chunk.data(), chunk.size());
+        if (count >= 0) {
+            return count == 0 ? std::nullopt
+                              : std::optional(std::string_view(chunk.data(), static_cast<std::size_t>(count)));
+        }
+        if (errno != EINTR) {
+            throw StreamFailure{StreamFailure::Side::Reading, errno};
+        }
+    }
 }
 
 } // namespace
@@ -53,41 +75,76 @@ std::optional<BatchLine> settleBatchLine(std::string_view line, std::uint64_t nu
     return result;
 }
 
-bool runBatch(std::FILE *input, std::FILE *output, char regionalSeparator, BatchProgress &progress, Additions additions)
+std::optional<StreamFailure> runBatch(int input, std::FILE *output, char regionalSeparator, BatchProgress &progress,
+                                      Additions additions)
 {
-    // getline grows one buffer to the longest line read, so a line of any length is read whole.
-    struct LineBuffer
-    {
-        char *data = nullptr;
-        std::size_t capacity = 0;
-        LineBuffer() = default;
-        LineBuffer(const LineBuffer &) = delete;
-        LineBuffer &operator=(const LineBuffer &) = delete;
-        LineBuffer(LineBuffer &&) = delete;
-        LineBuffer &operator=(LineBuffer &&) = delete;
-        // getline allocates with malloc, so the buffer goes back with free.
-        ~LineBuffer() { std::free(data); } // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
-    } buffer;
     std::string out; // one output line, its buffer kept from line to line
-    ssize_t length = 0;
-    while ((length = ::getline(&buffer.data, &buffer.capacity, input)) >= 0) {
-        std::string_view line(buffer.data, static_cast<std::size_t>(length));
-        if (line.ends_with('\n')) {
-            line.remove_suffix(1);
-        }
+    const auto answer = [&](std::string_view line, bool tooLong) {
         ++progress.lines;
         out.clear();
-        const auto settled = appendBatchLine(out, line, progress.lines, regionalSeparator, additions);
+        std::optional<bool> settled;
+        if (tooLong) {
+            appendErrorLine(out, progress.lines,
+                            "the line is longer than " + maxSheetSizeText() + ", the most a sheet may take");
+            settled = false;
+        } else {
+            settled = appendBatchLine(out, line, progress.lines, regionalSeparator, additions);
+        }
         if (!settled) {
-            continue;
+            return;
         }
         ++progress.sheets;
         progress.settled += *settled ? 1U : 0U;
         if (std::fwrite(out.data(), 1, out.size(), output) != out.size()) {
-            return false;
+            throw StreamFailure{StreamFailure::Side::Writing, errno};
         }
+    };
+
+    auto chunk = std::make_unique<std::array<char, 65536>>();
+    std::string pending;  // the start of a line that began in an earlier chunk
+    bool tooLong = false; // the line being read is longer than MaxSheetSize: the rest of it is read past
+    // A line that cannot be held in memory cannot be read: that is a failure to read, never the end of
+    // the input.
+    const auto hold = [&pending](std::string_view piece) {
+        try {
+            pending.append(piece);
+        } catch (const std::bad_alloc &) {
+            throw StreamFailure{StreamFailure::Side::Reading, ENOMEM};
+        }
+    };
+    try {
+        while (const auto read = readSome(input, *chunk)) {
+            std::string_view rest = *read;
+            while (!rest.empty()) {
+                const std::size_t end = rest.find('\n');
+                const std::string_view piece = rest.substr(0, end);
+                if (!tooLong && pending.size() + piece.size() > MaxSheetSize) {
+                    tooLong = true;
+                    pending = std::string(); // gives the memory back
+                }
+                if (end == std::string_view::npos) {
+                    if (!tooLong) {
+                        hold(piece);
+                    }
+                    break;
+                }
+                // A line read in one chunk is answered where it lies, with no copy.
+                if (!tooLong && !pending.empty()) {
+                    hold(piece);
+                }
+                answer(pending.empty() ? piece : std::string_view(pending), tooLong);
+                pending.clear();
+                tooLong = false;
+                rest.remove_prefix(end + 1);
+            }
+        }
+        if (!pending.empty() || tooLong) {
+            answer(pending, tooLong); // the last line, with no newline after it
+        }
+    } catch (const StreamFailure &failure) {
+        return failure;
     }
-    return std::ferror(input) == 0;
+    return std::nullopt;
 }
 
 } // namespace zelvara::cli

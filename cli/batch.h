@@ -2,7 +2,8 @@
 #pragma once
 
 // zelvara-settle --batch: JSON Lines in, one sheet a line; one compact JSON line out for each sheet, in
-// the order read. A malformed line gets an error line of its own and the batch goes on.
+// the order read. A malformed line, or one longer than MaxSheetSize, gets an error line of its own and
+// the batch goes on.
 
 #include "cli/report.h"
 
@@ -34,10 +35,19 @@ struct BatchProgress
     std::uint64_t settled = 0; // sheets that settled to results
 };
 
-// Reads `input` line by line to its end and writes one line to `output` for each sheet. Returns false
-// when reading or writing fails (errno says why); `progress` counts on from where it stood, so several
-// files make one numbered stream.
-bool runBatch(std::FILE *input, std::FILE *output, char regionalSeparator, BatchProgress &progress,
-              Additions additions = {});
+// Why a batch stopped before the end of its input.
+struct StreamFailure
+{
+    enum class Side { Reading, Writing };
+    Side side = Side::Reading;
+    int error = 0; // an errno value; ENOMEM when a line could not be held in memory
+};
+
+// Reads the file descriptor `input` to its end, as it comes (a line is answered as soon as it is read
+// whole), and writes one line to `output` for each sheet. A line is held in memory only up to
+// MaxSheetSize; the rest of a longer one is read past. `progress` counts on from where it stood, so
+// several files make one numbered stream.
+std::optional<StreamFailure> runBatch(int input, std::FILE *output, char regionalSeparator, BatchProgress &progress,
+                                      Additions additions = {});
 
 } // namespace zelvara::cli

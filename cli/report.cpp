@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/report.h"
 
-#include "cli/json_writer.h"
 #include "correction/correction.h"
+#include "sheetfile/json_text.h"
 
 #include <algorithm>
+#include <array>
+#include <boost/json/monotonic_resource.hpp>
+#include <boost/json/serializer.hpp>
+#include <boost/json/value.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -15,6 +19,7 @@
 namespace zelvara::cli {
 namespace {
 
+namespace json = boost::json;
 using engine::CorrectionDialog;
 using engine::FieldId;
 using engine::FieldKind;
@@ -29,9 +34,21 @@ const char *colourName(engine::Tone tone)
     return tone == engine::Tone::Loss ? "red" : "navy";
 }
 
-std::string resultFieldName(int player, int players)
+// The result fields' names, made once from the engine's: a batch writes them for every sheet.
+const std::string &resultFieldName(int player, int players)
 {
-    return engine::fieldName(FieldId{FieldKind::Result, player, 0}, players);
+    using Names = std::array<std::array<std::string, engine::MaxPlayers>, engine::MaxPlayers + 1>;
+    static const Names names = [] {
+        Names all;
+        for (int n = engine::MinPlayers; n <= engine::MaxPlayers; ++n) {
+            for (int p = 1; p <= n; ++p) {
+                all.at(static_cast<std::size_t>(n)).at(static_cast<std::size_t>(p - 1)) =
+                    engine::fieldName(FieldId{FieldKind::Result, p, 0}, n);
+            }
+        }
+        return all;
+    }();
+    return names.at(static_cast<std::size_t>(players)).at(static_cast<std::size_t>(player - 1));
 }
 
 // Columns line up by characters, not bytes: the names are mostly Cyrillic.
@@ -52,61 +69,61 @@ std::string text(engine::Extended value, char decimalSeparator)
     return engine::formatGeneral(value, decimalSeparator);
 }
 
-void writeTransfers(JsonWriter &out, const std::vector<engine::Transfer> &transfers, char decimalSeparator)
+// Every text of a report is UTF-8: the sheet's own texts passed the reader's check, the rest are the
+// program's. Boost.JSON copies each into the value, within the memory the caller gives.
+json::string_view view(std::string_view text)
 {
-    out.beginArray();
-    for (const engine::Transfer &t : transfers) {
-        out.beginObject();
-        out.key("from");
-        out.value(t.from);
-        out.key("to");
-        out.value(t.to);
-        out.key("amount");
-        out.value(engine::amountText(t.hundredths, decimalSeparator));
-        out.endObject();
-    }
-    out.endArray();
+    return {text.data(), text.size()};
 }
 
-void writeBreakdown(JsonWriter &out, const engine::Breakdown &breakdown, char decimalSeparator)
+json::array transfersJson(const std::vector<engine::Transfer> &transfers, char decimalSeparator,
+                          const json::storage_ptr &memory)
 {
-    const auto member = [&out](std::string_view name, const auto &value) {
-        out.key(name);
-        out.value(value);
-    };
-    out.beginObject();
-    member("case", breakdown.caseText);
-    out.key("players");
-    out.beginArray();
+    json::array out(memory);
+    for (const engine::Transfer &t : transfers) {
+        json::object transfer(memory);
+        transfer.emplace("from", t.from);
+        transfer.emplace("to", t.to);
+        transfer.emplace("amount", view(engine::amountText(t.hundredths, decimalSeparator)));
+        out.emplace_back(std::move(transfer));
+    }
+    return out;
+}
+
+json::object breakdownJson(const engine::Breakdown &breakdown, char decimalSeparator, const json::storage_ptr &memory)
+{
+    json::object out(memory);
+    out.emplace("case", view(breakdown.caseText));
+    json::array players(memory);
     for (const engine::BreakdownRow &row : breakdown.players) {
-        out.beginObject();
-        member("heap", row.heap);
-        member("pool", row.pool);
-        member("adjustedHeap", row.adjustedHeap);
+        json::object player(memory);
+        player.emplace("heap", row.heap);
+        player.emplace("pool", row.pool);
+        player.emplace("adjustedHeap", row.adjustedHeap);
         if (row.shiftedHeap) {
-            member("shiftedHeap", *row.shiftedHeap);
+            player.emplace("shiftedHeap", *row.shiftedHeap);
         }
         if (row.levelledHeap) {
-            member("levelledHeap", *row.levelledHeap);
+            player.emplace("levelledHeap", *row.levelledHeap);
         }
         if (row.share) {
-            member("share", text(*row.share, decimalSeparator));
+            player.emplace("share", view(text(*row.share, decimalSeparator)));
         }
         if (row.claimsOwed && row.claimsOwing) {
-            member("claimsOwed", text(*row.claimsOwed, decimalSeparator));
-            member("claimsOwing", text(*row.claimsOwing, decimalSeparator));
+            player.emplace("claimsOwed", view(text(*row.claimsOwed, decimalSeparator)));
+            player.emplace("claimsOwing", view(text(*row.claimsOwing, decimalSeparator)));
         }
-        member("whistsWritten", row.whistsWritten);
-        member("whistsReceived", row.whistsReceived);
-        member("balanceInWhists", text(row.balanceInWhists, decimalSeparator));
-        member("result", row.result);
-        out.endObject();
+        player.emplace("whistsWritten", row.whistsWritten);
+        player.emplace("whistsReceived", row.whistsReceived);
+        player.emplace("balanceInWhists", view(text(row.balanceInWhists, decimalSeparator)));
+        player.emplace("result", view(row.result));
+        players.emplace_back(std::move(player));
     }
-    out.endArray();
+    out.emplace("players", std::move(players));
     if (!breakdown.correction.empty()) {
-        member("correction", breakdown.correction);
+        out.emplace("correction", view(breakdown.correction));
     }
-    out.endObject();
+    return out;
 }
 
 } // namespace
@@ -151,85 +168,75 @@ Report settleRequest(const Request &request, char decimalSeparator, Additions ad
     return report;
 }
 
-int exitStatus(const Report &report)
+ExitStatus exitStatus(const Report &report)
 {
     if (report.message) {
-        return 1;
+        return ExitStatus::Refused;
     }
     if (report.dialog && !report.fields) {
-        return 3;
+        return ExitStatus::Unanswered;
     }
-    return 0;
+    return ExitStatus::Settled;
 }
 
 namespace {
 
-// The line number comes first, so that a reader of a batch's output sees at once which sheet a line answers.
-void writeReport(JsonWriter &out, const Report &report, std::optional<std::uint64_t> batchLine)
+// The report as one JSON object. The line number comes first, so that a reader of a batch's output sees
+// at once which sheet a line answers.
+json::object reportJson(const Report &report, std::optional<std::uint64_t> batchLine, const json::storage_ptr &memory)
 {
-    out.beginObject();
+    json::object out(memory);
+    out.reserve(8); // all that a report writes
     if (batchLine) {
-        out.key("line");
-        out.value(*batchLine);
+        out.emplace("line", *batchLine);
     }
     if (report.message) {
-        out.key("message");
-        out.value(*report.message);
+        out.emplace("message", view(*report.message));
     }
     if (report.dialog) {
-        out.key("dialog");
-        out.value(dialogName(*report.dialog));
+        out.emplace("dialog", dialogName(*report.dialog));
     }
     if (report.proposal) {
-        out.key("proposal");
-        out.beginArray();
+        json::array lines(memory);
         for (const std::string &line : *report.proposal) {
-            out.value(line);
+            lines.emplace_back(view(line));
         }
-        out.endArray();
+        out.emplace("proposal", std::move(lines));
     }
     if (report.fields) {
-        out.key("fields");
-        out.beginObject();
-        for (const auto &[name, text] : *report.fields) {
-            out.key(name);
-            out.value(text);
+        json::object fields(memory);
+        for (const auto &[name, value] : *report.fields) {
+            fields.emplace(view(name), view(value));
         }
-        out.endObject();
+        out.emplace("fields", std::move(fields));
     }
     if (!report.results.empty()) {
-        out.key("results");
-        out.beginObject();
+        json::object results(memory);
+        results.reserve(report.results.size());
         for (std::size_t i = 0; i < report.results.size(); ++i) {
             const engine::ShownResult &shown = report.results[i];
-            out.key(resultFieldName(static_cast<int>(i) + 1, report.players));
-            out.beginObject();
-            out.key("text");
-            out.value(shown.text);
-            out.key("color");
-            out.value(colourName(shown.tone));
-            out.endObject();
+            json::object result(memory);
+            result.reserve(2);
+            result.emplace("text", view(shown.text));
+            result.emplace("color", colourName(shown.tone));
+            results.emplace(resultFieldName(static_cast<int>(i) + 1, report.players), std::move(result));
         }
-        out.endObject();
+        out.emplace("results", std::move(results));
     }
     if (report.account) {
         const correction::Explanation &account = *report.account;
         if (report.payments) {
-            out.key("pairs");
-            writeTransfers(out, account.payments.pairs, report.decimalSeparator);
-            out.key("payments");
-            writeTransfers(out, account.payments.transfers, report.decimalSeparator);
+            out.emplace("pairs", transfersJson(account.payments.pairs, report.decimalSeparator, memory));
+            out.emplace("payments", transfersJson(account.payments.transfers, report.decimalSeparator, memory));
             if (!account.paymentsNote.empty()) {
-                out.key("paymentsNote");
-                out.value(account.paymentsNote);
+                out.emplace("paymentsNote", view(account.paymentsNote));
             }
         }
         if (report.explain) {
-            out.key("breakdown");
-            writeBreakdown(out, account.breakdown, report.decimalSeparator);
+            out.emplace("breakdown", breakdownJson(account.breakdown, report.decimalSeparator, memory));
         }
     }
-    out.endObject();
+    return out;
 }
 
 } // namespace
@@ -237,39 +244,44 @@ void writeReport(JsonWriter &out, const Report &report, std::optional<std::uint6
 std::string formatJson(const Report &report)
 {
     std::string text;
-    JsonWriter out(text, 2);
-    writeReport(out, report, std::nullopt);
+    sheetfile::appendPrettyJson(text, reportJson(report, std::nullopt, {}));
     text += '\n';
     return text;
 }
 
 void appendJsonLine(std::string &text, const Report &report, std::uint64_t line)
 {
-    JsonWriter out(text, -1);
-    writeReport(out, report, line);
+    // A line's values live in this buffer and go with it: a batch asks the heap for nothing per line but
+    // the strings that outgrow it.
+    std::array<unsigned char, 8192> buffer; // NOLINT(cppcoreguidelines-pro-type-member-init): memory, not values
+    json::monotonic_resource memory(buffer.data(), buffer.size());
+    const json::value value = reportJson(report, line, &memory);
+    json::serializer writer;
+    writer.reset(&value);
+    std::array<char, 4096> chunk; // NOLINT(cppcoreguidelines-pro-type-member-init): written before it is read
+    while (!writer.done()) {
+        const json::string_view written = writer.read(chunk.data(), chunk.size());
+        text.append(written.data(), written.size());
+    }
     text += '\n';
-}
-
-std::string formatJsonLine(const Report &report, std::uint64_t line)
-{
-    std::string text;
-    appendJsonLine(text, report, line);
-    return text;
 }
 
 std::string formatTable(const Report &report)
 {
+    // Names reach the proposal, the fields written, the payments and the breakdown too: every text but
+    // the program's own words goes through shown().
+    const auto shown = [](std::string_view text) { return sheetfile::visibleControls(text); };
     std::string text;
     if (report.message) {
-        text += *report.message + "\n";
+        text += shown(*report.message) + "\n";
     }
     if (report.dialog) {
         text += std::string("dialog: ") + dialogName(*report.dialog) + "\n";
     }
     if (report.proposal) {
-        text += "proposal: " + (*report.proposal)[0] + "\n";
+        text += "proposal: " + shown((*report.proposal)[0]) + "\n";
         if (!(*report.proposal)[1].empty()) {
-            text += "          " + (*report.proposal)[1] + "\n";
+            text += "          " + shown((*report.proposal)[1]) + "\n";
         }
     }
     if (report.dialog && !report.fields) {
@@ -281,20 +293,22 @@ std::string formatTable(const Report &report)
     if (report.fields && !report.fields->empty()) {
         text += "fields written:\n";
         for (const auto &[name, value] : *report.fields) {
-            text.append("  ").append(name).append(" = ").append(value).append("\n");
+            text.append("  ").append(name).append(" = ").append(shown(value)).append("\n");
         }
     }
 
+    std::array<std::string, engine::MaxPlayers> names;
     std::size_t nameWidth = 0;
     std::size_t resultWidth = 0;
-    for (std::size_t i = 0; i < report.results.size(); ++i) {
-        nameWidth = std::max(nameWidth, characterCount(report.names[i]));
+    for (std::size_t i = 0; i < report.results.size() && i < names.size(); ++i) {
+        names[i] = shown(report.names[i]);
+        nameWidth = std::max(nameWidth, characterCount(names[i]));
         resultWidth = std::max(resultWidth, characterCount(report.results[i].text));
     }
-    for (std::size_t i = 0; i < report.results.size(); ++i) {
-        const engine::ShownResult &shown = report.results[i];
-        std::string line = padded(report.names[i], nameWidth, false) + "  " + padded(shown.text, resultWidth, true);
-        if (shown.tone == engine::Tone::Loss) {
+    for (std::size_t i = 0; i < report.results.size() && i < names.size(); ++i) {
+        const engine::ShownResult &result = report.results[i];
+        std::string line = padded(names[i], nameWidth, false) + "  " + padded(result.text, resultWidth, true);
+        if (result.tone == engine::Tone::Loss) {
             line += "  (убыток)";
         }
         text += line + "\n";
@@ -304,14 +318,20 @@ std::string formatTable(const Report &report)
         const auto list = [&](const char *title, const std::vector<std::string> &lines) {
             text.append("\n").append(title).append("\n");
             for (const std::string &line : lines) {
-                text.append("  ").append(line).append("\n");
+                text.append("  ").append(shown(line)).append("\n");
             }
         };
         if (report.payments) {
-            list("Кто кому платит, по парам:", account.pairLines);
-            list("Наименьшим числом переводов:", account.transferLines);
+            if (!account.pairLines.empty() || !account.transferLines.empty()) {
+                list("Кто кому платит, по парам:", account.pairLines);
+                list("Наименьшим числом переводов:", account.transferLines);
+            } else if (account.paymentsNote.empty()) {
+                text += "\nНикто никому не платит.\n";
+            } else {
+                text += "\n"; // the note alone, as when the totals are too large to pay
+            }
             if (!account.paymentsNote.empty()) {
-                text += "Примечание: " + account.paymentsNote + "\n";
+                text += "Примечание: " + shown(account.paymentsNote) + "\n";
             }
         }
         if (report.explain) {

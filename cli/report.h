@@ -45,19 +45,29 @@ struct Additions
 // a correction dialog opens. decimalSeparator is the one in force (',' or '.').
 Report settleRequest(const Request &request, char decimalSeparator, Additions additions = {});
 
-// 0 results shown, 1 a validation message, 3 a dialog opened and no answer was given.
-int exitStatus(const Report &report);
+// How zelvara-settle ends, the one place that numbers it; the usage text and the manual page say the same
+// in words.
+enum class ExitStatus : int {
+    Settled = 0,       // results shown; with --batch, every sheet settled to results
+    Refused = 1,       // a check failed and its message was printed
+    BadInput = 2,      // bad usage, input that cannot be read or is malformed, output that cannot be written
+    Unanswered = 3,    // a correction dialog opened and the sheet gave no answer
+    SomeUnsettled = 4, // --batch: some sheet did not settle to results
+};
 
-// The report as JSON (UTF-8, unescaped), ending in a newline.
+// Settled, Refused, or Unanswered.
+ExitStatus exitStatus(const Report &report);
+
+// The report as JSON (UTF-8, not escaped beyond what JSON needs), indented, ending in a newline.
 std::string formatJson(const Report &report);
 
-// The same object on one line, led by "line": the sheet's line number in a batch.
-std::string formatJsonLine(const Report &report, std::uint64_t line);
-// The same line added to the end of `text`, so that a batch reuses one buffer.
+// The same object on one line led by "line", the sheet's line number in a batch, added to the end of
+// `text` with a newline, so that a batch reuses one buffer.
 void appendJsonLine(std::string &text, const Report &report, std::uint64_t line);
 
 // The report as text for a person: the message, or the dialog and proposal, the fields written and a
-// table of names and results.
+// table of names and results. Texts from the sheet are shown with their control characters written
+// visibly, so that a name cannot drive the terminal.
 std::string formatTable(const Report &report);
 
 } // namespace zelvara::cli

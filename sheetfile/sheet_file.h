@@ -3,12 +3,14 @@
 
 // The sheet file: one pool sheet as UTF-8 JSON, the same text for the window's "Open" and "Save" and for
 // zelvara-settle. This folder reads and writes that text and nothing else: it depends on the engine and
-// nlohmann_json, never on Qt, the clock, the locale or the file system; callers hand in the bytes, the
+// Boost.JSON, never on Qt, the clock, the locale or the file system; callers hand in the bytes, the
 // time of saving and the user's decimal separator.
 
 #include "engine/sheet.h"
 #include "engine/sheet_record.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +24,15 @@ inline constexpr std::string_view FormatName = "zelvara-sheet";
 inline constexpr int FormatVersion = 1;
 inline constexpr std::string_view FileExtension = ".zelvara";
 inline constexpr std::string_view MimeType = "application/x-zelvara-sheet";
+
+// The largest sheet file the window opens or saves: a whole sheet with long names takes a few kilobytes,
+// so anything near this is no sheet, and a save that would exceed it is refused rather than written
+// into a file that would not open again.
+inline constexpr std::size_t MaxFileSize = std::size_t{1} << 20U;
+// The deepest nesting of arrays and objects the reader follows; a sheet needs two levels.
+inline constexpr std::size_t MaxDepth = 32;
+// How much of a key or value a message quotes, in characters.
+inline constexpr std::size_t QuotedCharacters = 60;
 
 // The button to press should a correction dialog open when the sheet is settled, and the drawn player.
 using Button = engine::Button;
@@ -48,34 +59,42 @@ bool operator==(const SheetDocument &a, const SheetDocument &b);
 
 // What is wrong with a text that is not a readable sheet, from the outside in.
 enum class ReadErrorKind {
-    NotUtf8,         // bytes that are not UTF-8
-    NotJson,         // not JSON at all
-    RepeatedKey,     // an object names the same key twice
-    NotSheet,        // JSON, but not one sheet: not an object, or "format" names something else
-    NewerVersion,    // "version" above FormatVersion: written by a later program
-    UnknownKey,      // a key this version does not know
-    MissingKey,      // "players", "gameType" or "heapDivisibility" left out, or an answer without a button
-    BadValue,        // a value of the wrong type or outside its choices
-    UnknownField,    // a field name that belongs to no sheet
-    ResultField,     // a result field: the settlement writes those
-    OtherSheetField, // a field of the sheet of another player count
+    NotUtf8,          // bytes that are not UTF-8
+    NotJson,          // not JSON at all
+    RepeatedKey,      // an object names the same key twice
+    NotSheet,         // JSON, but not one sheet: not an object, or "format" names something else
+    NewerVersion,     // "version" above FormatVersion: written by a later program
+    UnknownKey,       // a key this version does not know
+    MissingKey,       // "players", "gameType" or "heapDivisibility" left out, or an answer without a button
+    BadValue,         // a value of the wrong type or outside its choices
+    UnknownField,     // a field name that belongs to no sheet
+    ResultField,      // a result field: the settlement writes those
+    OtherSheetField,  // a field of the sheet of another player count
+    ControlCharacter, // a control character in a field text, the note or the time of saving
 };
 
 struct ReadError
 {
     ReadErrorKind kind = ReadErrorKind::NotSheet;
-    // One line in English for zelvara-settle ("unknown field \"HeapOfP5For4\"").
+    // One line in English for zelvara-settle ("unknown field \"HeapOfP5For4\""). Whatever it quotes from
+    // the input is cut to QuotedCharacters, with control characters written visibly.
     std::string detail;
-    // The key or field name concerned, or the version written; empty when the kind says it all.
+    // The key concerned ("gameType", or a key the reader does not know, cut and made visible as in
+    // detail), or the version written; empty when the kind says it all.
     std::string subject;
-    // For OtherSheetField: the player count the field belongs to and the one the file gives.
-    int fieldPlayers = 0;
+    // The field concerned, when it is one: the window names it in the player's words.
+    std::optional<engine::NamedField> field;
+    // For OtherSheetField: the player count the file gives.
     int sheetPlayers = 0;
+    // For ControlCharacter: the character found.
+    char32_t character = 0;
 };
 
 using ReadResult = std::variant<SheetDocument, ReadError>;
 
-// Reads a sheet from the bytes of a file or of standard input.
+// Reads a sheet from the bytes of a file or of standard input: one JSON object, with nothing but blanks
+// after it (a UTF-8 byte order mark before it is allowed), nested at most MaxDepth deep. Callers bound
+// the size (MaxFileSize for the window).
 ReadResult readSheet(std::string_view bytes);
 
 // The text of a sheet file: pretty-printed UTF-8 JSON ending in a newline, with "format", "version",
@@ -83,6 +102,7 @@ ReadResult readSheet(std::string_view bytes);
 // sheet (names and whist value included, results never) and "answer" when present. readSheet gives
 // the same document back. The document is one readSheet could give: 2 to 4 players, a separator ',' or
 // '.', an answer's player among them; texts that are not UTF-8 are written with U+FFFD in their place.
+// The text may exceed MaxFileSize (a note of a megabyte): the caller checks before saving it.
 std::string writeSheet(const SheetDocument &document);
 
 // The whist value as typed with `from` as decimal separator, rewritten for `to`: the two separators
@@ -97,9 +117,15 @@ SheetDocument withDecimalSeparator(SheetDocument document, char userSeparator);
 // One Russian sentence for the player naming the file (as the caller wants it shown, usually its file
 // name) and what is wrong: "Файл «пуля.zelvara» не является пулей Zelvara."
 std::string russianMessage(const ReadError &error, std::string_view fileName);
-// The file cannot be read at all (missing, a folder, no permission).
+// The file cannot be read at all (missing, a device, a pipe, no permission).
 std::string russianUnreadableMessage(std::string_view fileName);
+// The path names a folder.
+std::string russianFolderMessage(std::string_view fileName);
+// The file is larger than MaxFileSize.
+std::string russianTooLargeMessage(std::string_view fileName);
 // The sheet cannot be written to the file.
 std::string russianUnwritableMessage(std::string_view fileName);
+// The sheet's text would be larger than MaxFileSize; the file is left as it was.
+std::string russianTooLargeToSaveMessage(std::string_view fileName);
 
 } // namespace zelvara::sheetfile

@@ -1,42 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a sheet file, and what the window needs around it: the whist value under the other decimal
 // separator, and comparing two documents.
+#include "sheetfile/json_text.h"
+#include "sheetfile/keys.h"
 #include "sheetfile/sheet_file.h"
 
-#include <nlohmann/json.hpp>
+#include <boost/json/value.hpp>
 #include <tuple>
 
 namespace zelvara::sheetfile {
 namespace {
 
-// Keys in the order a person reading the file expects them: what it is, then the options, then the
-// fields sheet by sheet as the window lays them out.
-using OrderedJson = nlohmann::ordered_json;
+namespace json = boost::json;
 
-std::string gameTypeName(engine::GameType type)
+// A text of the sheet as the file holds it: texts from the window are UTF-8 already; a stray byte
+// becomes U+FFFD rather than an unreadable file.
+json::string_view textOf(const std::string &text, std::string &valid)
 {
-    return type == engine::GameType::Leningrad ? "Leningrad" : "Sochi";
+    valid = validUtf8(text);
+    return {valid.data(), valid.size()};
 }
 
-std::string heapDivisionName(engine::HeapDivision division, int players)
+json::string_view word(std::string_view name)
 {
-    switch (division) {
-    case engine::HeapDivision::OnNPlayers:
-        return "OnNPlayers";
-    case engine::HeapDivision::OnNPlayersMinus1:
-        // Two players never divide by one; the window shows that choice as "Не делится".
-        return players == 2 ? "Nondivisible" : "OnNPlayersMinus1";
-    case engine::HeapDivision::Nondivisible:
-        break;
+    return {name.data(), name.size()};
+}
+
+json::string_view heapDivisionName(engine::HeapDivision division, int players)
+{
+    // Two players never divide by one; the window shows that choice as "Не делится".
+    if (division == engine::HeapDivision::OnNPlayersMinus1 && players == 2) {
+        division = engine::HeapDivision::Nondivisible;
     }
-    return "Nondivisible";
+    return word(HeapDivisionNames.at(static_cast<std::size_t>(division)));
 }
 
-OrderedJson fieldTexts(const engine::SheetTexts &sheet)
+// The fields sheet by sheet as the window lays them out.
+json::object fieldTexts(const engine::SheetTexts &sheet)
 {
     const int n = sheet.players;
-    OrderedJson fields = OrderedJson::object();
-    const auto put = [&](engine::FieldId field) { fields[engine::fieldName(field, n)] = sheet.text(field); };
+    json::object fields;
+    std::string valid;
+    const auto put = [&](engine::FieldId field) {
+        fields.emplace(engine::fieldName(field, n), textOf(sheet.text(field), valid));
+    };
     put({engine::FieldKind::WhistValue, 0, 0});
     for (const auto kind : {engine::FieldKind::Name, engine::FieldKind::Pool, engine::FieldKind::Heap}) {
         for (int player = 1; player <= n; ++player) {
@@ -69,28 +76,59 @@ bool operator==(const SheetDocument &a, const SheetDocument &b)
 std::string writeSheet(const SheetDocument &document)
 {
     const int players = document.sheet.players;
-    OrderedJson out = OrderedJson::object();
-    out["format"] = FormatName;
-    out["version"] = FormatVersion;
-    if (document.saved) {
-        out["saved"] = *document.saved;
+    // Keys in the order a person reading the file expects them: what it is, then the options, then the
+    // fields; the table of keys keeps that order.
+    json::object out;
+    std::string valid;
+    for (const KeyEntry &entry : Keys) {
+        const json::string_view name = word(entry.name);
+        switch (entry.key) {
+        case Key::Format:
+            out.emplace(name, word(FormatName));
+            break;
+        case Key::Version:
+            out.emplace(name, FormatVersion);
+            break;
+        case Key::Saved:
+            if (document.saved) {
+                out.emplace(name, textOf(*document.saved, valid));
+            }
+            break;
+        case Key::Note:
+            if (document.note) {
+                out.emplace(name, textOf(*document.note, valid));
+            }
+            break;
+        case Key::Players:
+            out.emplace(name, players);
+            break;
+        case Key::GameType:
+            out.emplace(name, word(GameTypeNames.at(static_cast<std::size_t>(document.options.gameType))));
+            break;
+        case Key::HeapDivisibility:
+            out.emplace(name, heapDivisionName(document.options.heapDivision, players));
+            break;
+        case Key::DecimalSeparator:
+            if (document.decimalSeparator) {
+                out.emplace(name, json::string_view(&*document.decimalSeparator, 1));
+            }
+            break;
+        case Key::Fields:
+            out.emplace(name, fieldTexts(document.sheet));
+            break;
+        case Key::Answer:
+            if (document.answer) {
+                const auto button = ButtonNames.at(static_cast<std::size_t>(document.answer->button));
+                out.emplace(name, json::object{{word(AnswerKeys[0]), word(button)},
+                                               {word(AnswerKeys[1]), document.answer->player}});
+            }
+            break;
+        }
     }
-    if (document.note) {
-        out["note"] = *document.note;
-    }
-    out["players"] = players;
-    out["gameType"] = gameTypeName(document.options.gameType);
-    out["heapDivisibility"] = heapDivisionName(document.options.heapDivision, players);
-    if (document.decimalSeparator) {
-        out["decimalSeparator"] = std::string(1, *document.decimalSeparator);
-    }
-    out["fields"] = fieldTexts(document.sheet);
-    if (document.answer) {
-        out["answer"] = {{"button", document.answer->button == Button::OK ? "OK" : "Cancel"},
-                         {"player", document.answer->player}};
-    }
-    // Texts from the window are UTF-8 already; a stray byte becomes U+FFFD rather than an unreadable file.
-    return out.dump(2, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
+    std::string text;
+    appendPrettyJson(text, out);
+    text += '\n';
+    return text;
 }
 
 std::string convertDecimalSeparator(std::string_view text, char from, char to)

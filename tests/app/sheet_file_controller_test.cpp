@@ -10,6 +10,7 @@
 #include "app/sheet_file_controller.h"
 #include "correction/dialogs/choice_of_player_dialog.h"
 #include "correction/dialogs/confirm_of_change_dialog.h"
+#include "sheetfile/sheet_file.h"
 #include "tests/support/find_control.h"
 #include "tests/support/recording_desktop.h"
 
@@ -113,6 +114,7 @@ private slots:
     void settledFile_carriesItsDateUntilTypedInto();
     void typedSheet_replacedOnlyAfterYes_data();
     void typedSheet_replacedOnlyAfterYes();
+    void sheetTooLargeToOpenAgain_notSaved();
     void drop_opensOnlyOneLocalSheetFile_data();
     void drop_opensOnlyOneLocalSheetFile();
     void handedFile_waitsWhileADialogHoldsTheWindow_data();
@@ -371,10 +373,12 @@ void SheetFileControllerTest::badFile_oneMessageAndWindowAsItWas_data()
     const QByteArray sheet3 = R"({"format": "zelvara-sheet", "version": 1, "players": 3, "gameType": "Sochi",
                                   "heapDivisibility": "OnNPlayers", "fields": {)";
     QTest::newRow("missing") << QByteArray("<none>") << u"Не удалось прочитать файл «%1»."_s;
-    QTest::newRow("a folder") << QByteArray("<folder>") << u"Не удалось прочитать файл «%1»."_s;
+    QTest::newRow("a folder") << QByteArray("<folder>") << u"Не удалось открыть «%1»: это папка, а не файл."_s;
     QTest::newRow("a pipe") << QByteArray("<fifo>") << u"Не удалось прочитать файл «%1»."_s;
-    QTest::newRow("too big for a sheet") << QByteArray(SheetFileController::MaxFileSize + 1, ' ')
-                                         << u"Файл «%1» не является пулей Zelvara."_s;
+    QTest::newRow("too big for a sheet")
+        << QByteArray(static_cast<qsizetype>(zelvara::sheetfile::MaxFileSize) + 1, ' ')
+        << u"Файл «%1» не является пулей Zelvara: он больше 1 МБ, а пуля со всеми полями и примечанием занимает "
+           u"несколько килобайт."_s;
     QTest::newRow("empty") << QByteArray() << u"Файл «%1» не является пулей Zelvara: это не текст JSON."_s;
     QTest::newRow("not UTF-8") << QByteArray("{\"note\": \"\xcf\xf3\xeb\xff\"}")
                                << u"Файл «%1» не является пулей Zelvara: это не текст в кодировке UTF-8."_s;
@@ -388,11 +392,11 @@ void SheetFileControllerTest::badFile_oneMessageAndWindowAsItWas_data()
            u"версией программы."_s;
     QTest::newRow("field of another sheet")
         << QByteArray(sheet3 + R"("HeapOfP1For3": "5", "HeapOfP4For4": "2"}})")
-        << u"Файл «%1» повреждён: поле «HeapOfP4For4» относится к пуле на 4 игроков, а в файле указана пуля на 3 "
+        << u"Файл «%1» повреждён: гора игрока Юг относится к пуле для 4 игроков, а в файле указана пуля для 3 "
            u"игроков."_s;
     QTest::newRow("a result") << QByteArray(sheet3 + R"("ResultOfP1For3": "+5"}})")
-                              << u"Файл «%1» повреждён: в нём записан результат «ResultOfP1For3», а результаты "
-                                 u"программа получает только расчётом."_s;
+                              << u"Файл «%1» повреждён: в нём записан итог игрока Запад, а итоги программа получает "
+                                 u"только расчётом."_s;
 }
 
 void SheetFileControllerTest::badFile_oneMessageAndWindowAsItWas()
@@ -574,6 +578,27 @@ void SheetFileControllerTest::typedSheet_replacedOnlyAfterYes()
     } else {
         QCOMPARE(windowState(), state);
     }
+}
+
+void SheetFileControllerTest::sheetTooLargeToOpenAgain_notSaved()
+{
+    // A compact file just under the limit opens; written back indented, its note would take it over.
+    const QString file = path(u"long.zelvara"_s);
+    const QByteArray head = R"({"format":"zelvara-sheet","version":1,"note":")";
+    const QByteArray tail = R"(","players":2,"gameType":"Sochi","heapDivisibility":"OnNPlayers"})";
+    const auto room = static_cast<qsizetype>(zelvara::sheetfile::MaxFileSize) - head.size() - tail.size();
+    const QByteArray earlier = head + QByteArray("\\n").repeated(room / 2) + tail;
+    writeFile(file, earlier);
+    QVERIFY(open(file));
+    QCOMPARE(m_desktop.messages, QStringList());
+
+    save(file);
+    QCOMPARE(m_desktop.messages,
+             QStringList{u"Пуля не сохранена в файл «%1»: её текст занял бы больше 1 МБ, а файл такого размера "
+                         u"программа не откроет. Файл оставлен как был."_s.arg(file)});
+    QCOMPARE(m_desktop.beeps, 1);
+    QCOMPARE(readFile(file), earlier);
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"long.zelvara"_s});
 }
 
 void SheetFileControllerTest::drop_opensOnlyOneLocalSheetFile_data()

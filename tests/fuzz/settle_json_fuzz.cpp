@@ -12,8 +12,8 @@
 #include "tests/fuzz/fuzz_input.h"
 
 #include <algorithm>
+#include <boost/json/parse.hpp>
 #include <cstdint>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -23,23 +23,34 @@ namespace {
 namespace cli = zelvara::cli;
 namespace engine = zelvara::engine;
 using zelvara::fuzz::check;
+namespace json = boost::json;
+
+json::value parsed(const std::string &text)
+{
+    json::error_code error;
+    json::value value = json::parse(text, error);
+    return error ? json::value() : value;
+}
 
 void checkJsonOutput(const cli::Report &report)
 {
     const std::string text = cli::formatJson(report);
     check(!text.empty() && text.back() == '\n', "the JSON output ends with a newline");
-    const auto parsed = nlohmann::json::parse(text, nullptr, false);
-    check(!parsed.is_discarded() && parsed.is_object(), "the JSON output is a JSON object", text);
+    const json::value output = parsed(text);
+    check(output.is_object(), "the JSON output is a JSON object", text);
+    const json::object &members = output.get_object();
     if (report.message) {
-        check(parsed.contains("message"), "the JSON output carries the message", text);
+        check(members.contains("message"), "the JSON output carries the message", text);
     }
     if (!report.results.empty()) {
-        check(parsed.contains("results") && parsed["results"].size() == report.results.size(),
-              "the JSON output carries every result", text);
+        const json::object *results = members.contains("results") ? members.at("results").if_object() : nullptr;
+        check(results != nullptr && results->size() == report.results.size(), "the JSON output carries every result",
+              text);
         std::size_t i = 0;
-        for (const auto &[field, shown] : parsed["results"].items()) {
-            check(shown.contains("text") && shown["text"] == report.results[i].text,
-                  "the JSON output shows the result texts", field);
+        for (const json::key_value_pair &result : *results) {
+            const json::object *shown = result.value().if_object();
+            check(shown != nullptr && shown->contains("text") && shown->at("text") == report.results[i].text.c_str(),
+                  "the JSON output shows the result texts", text);
             ++i;
         }
     }
@@ -58,19 +69,20 @@ void checkAgainstEngine(const cli::Request &request, const cli::Report &report, 
             check(report.results[i].text == shown[i].text && report.results[i].tone == shown[i].tone,
                   "the command shows the window's result texts", report.results[i].text + " vs " + shown[i].text);
         }
-        check(cli::exitStatus(report) == 0, "results shown exit with 0");
+        check(cli::exitStatus(report) == cli::ExitStatus::Settled, "results shown exit with 0");
     } else if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
         check(report.message == failure->message, "the command shows the window's message");
         check(report.results.empty(), "a refused sheet shows no results");
-        check(cli::exitStatus(report) == 1, "a message exits with 1");
+        check(cli::exitStatus(report) == cli::ExitStatus::Refused, "a message exits with 1");
     } else {
         check(report.dialog == std::get<engine::CorrectionDialog>(outcome), "the command opens the window's dialog");
         if (request.answer) {
             check(static_cast<int>(report.results.size()) == request.sheet.players,
                   "an answered dialog shows every result");
-            check(cli::exitStatus(report) == 0, "an answered dialog exits with 0");
+            check(cli::exitStatus(report) == cli::ExitStatus::Settled, "an answered dialog exits with 0");
         } else {
-            check(report.results.empty() && cli::exitStatus(report) == 3, "an unanswered dialog exits with 3");
+            check(report.results.empty() && cli::exitStatus(report) == cli::ExitStatus::Unanswered,
+                  "an unanswered dialog exits with 3");
         }
     }
 }
@@ -91,14 +103,15 @@ void checkBatch(std::string_view input)
         }
         const std::string &text = answered->json;
         check(!text.empty() && text.find('\n') == text.size() - 1, "a batch answers a line with one line", text);
-        const auto parsed = nlohmann::ordered_json::parse(text, nullptr, false);
-        check(!parsed.is_discarded() && parsed.is_object() && !parsed.empty(), "a batch line is a JSON object", text);
-        check(parsed.begin().key() == "line" && parsed.begin().value() == number, "a batch line leads with its number",
-              text);
+        const json::value output = parsed(text);
+        check(output.is_object() && !output.get_object().empty(), "a batch line is a JSON object", text);
+        const json::object &members = output.get_object();
+        check(members.begin()->key() == "line" && members.begin()->value() == number,
+              "a batch line leads with its number", text);
         const bool malformed = std::holds_alternative<cli::InputError>(cli::parseRequest(line));
-        check(parsed.contains("error") == malformed, "exactly the malformed lines are errors", text);
-        check(answered->settled == parsed.contains("results"), "a line counts as settled exactly when it shows results",
-              text);
+        check(members.contains("error") == malformed, "exactly the malformed lines are errors", text);
+        check(answered->settled == members.contains("results"),
+              "a line counts as settled exactly when it shows results", text);
     }
 }
 

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/field_reading.h"
 #include "engine/settlement.h"
+#include "sheetfile/json_text.h"
 #include "sheetfile/sheet_file.h"
 
 #include <QFile>
 #include <QTest>
 
+#include <boost/json/parse.hpp>
+#include <boost/json/value.hpp>
 #include <string>
 
 using namespace zelvara;
@@ -69,8 +72,11 @@ private slots:
     void savedUnderOtherSeparator_settlesAlike();
     void badFile_givesItsKindAndMessage_data();
     void badFile_givesItsKindAndMessage();
+    void detail_saysWhereAndQuotesLittle_data();
+    void detail_saysWhereAndQuotesLittle();
     void filesWithoutFormatOrVersion_stayReadable();
     void example_isWhatTheProgramWrites();
+    void prettyJson_oneMemberALine();
 };
 
 void SheetFileTest::writeThenRead_givesTheSameSheet_data()
@@ -194,51 +200,102 @@ void SheetFileTest::badFile_givesItsKindAndMessage_data()
         << QByteArray("{\"format\": \"zelvara-sheet\", \"version\": 2, \"rounds\": []}") << ReadErrorKind::NewerVersion
         << file + QStringLiteral("сохранён более новой версией Zelvara (версия формата 2) и не может быть открыт "
                                  "этой версией программы.");
-    QTest::newRow("version as text") << QByteArray("{\"version\": \"1\", " + tail) << ReadErrorKind::BadValue
-                                     << damaged + QStringLiteral("в нём неверно записан номер версии.");
+    QTest::newRow("version as text") << QByteArray("{\"version\": \"1\", " + tail) << ReadErrorKind::NotSheet
+                                     << file + QStringLiteral("не является пулей Zelvara.");
+    QTest::newRow("a package.json") << QByteArray(R"({"name": "zelvara", "version": "1.0.6", "license": "GPL"})")
+                                    << ReadErrorKind::NotSheet << file + QStringLiteral("не является пулей Zelvara.");
     QTest::newRow("version 0") << QByteArray("{\"version\": 0, " + tail) << ReadErrorKind::BadValue
                                << damaged + QStringLiteral("в нём неверно записан номер версии.");
     QTest::newRow("version 1.5") << QByteArray("{\"version\": 1.5, " + tail) << ReadErrorKind::BadValue
                                  << damaged + QStringLiteral("в нём неверно записан номер версии.");
     QTest::newRow("key twice") << QByteArray("{\"players\": 3, " + tail) << ReadErrorKind::RepeatedKey
-                               << damaged + QStringLiteral("запись «players» встречается в нём дважды.");
+                               << damaged + QStringLiteral("количество игроков записано в нём дважды.");
     QTest::newRow("field twice") << QByteArray(R"({"fields": {"HeapOfP1For3": "1", "HeapOfP1For3": "2"}, )" + tail)
                                  << ReadErrorKind::RepeatedKey
-                                 << damaged + QStringLiteral("запись «HeapOfP1For3» встречается в нём дважды.");
+                                 << damaged + QStringLiteral("гора игрока Запад записана в нём дважды.");
+    QTest::newRow("key twice where the sheet does not look")
+        << QByteArray(R"({"note": [{"a": 1, "a": 2}], )" + tail) << ReadErrorKind::RepeatedKey
+        << damaged + QStringLiteral("запись «a» записана в нём дважды.");
     QTest::newRow("a bad byte between keys")
         << QByteArray("{\"note\": \"\", \xff}") << ReadErrorKind::NotUtf8
         << file + QStringLiteral("не является пулей Zelvara: это не текст в кодировке UTF-8.");
-    QTest::newRow("a number beyond double") << QByteArray("{\"players\": 1e999, " + tail) << ReadErrorKind::NotSheet
-                                            << file + QStringLiteral("не является пулей Zelvara.");
-    QTest::newRow("unknown key") << QByteArray("{\"score\": 1, " + tail) << ReadErrorKind::UnknownKey
+    QTest::newRow("a number beyond double") << QByteArray("{\"version\": 1e999, " + tail) << ReadErrorKind::BadValue
+                                            << damaged + QStringLiteral("в нём неверно записан номер версии.");
+    QTest::newRow("nested deeper than a sheet goes")
+        << QByteArray("{\"note\": " + QByteArray(40, '[') + QByteArray(40, ']') + ", " + tail)
+        << ReadErrorKind::NotSheet << file + QStringLiteral("не является пулей Zelvara.");
+    QTest::newRow("unknown key") << QByteArray("{\"format\": \"zelvara-sheet\", \"score\": 1, " + tail)
+                                 << ReadErrorKind::UnknownKey
                                  << damaged + QStringLiteral("в нём есть неизвестная запись «score».");
+    QTest::newRow("unknown key with a control character")
+        << QByteArray("{\"format\": \"zelvara-sheet\", \"a\\u0000\\n\\u001b\\u0085\": 1, " + tail)
+        << ReadErrorKind::UnknownKey
+        << damaged + QStringLiteral("в нём есть неизвестная запись «a\\u0000\\u000a\\u001b\\u0085».");
+    QTest::newRow("unknown key of a thousand letters")
+        << QByteArray("{\"format\": \"zelvara-sheet\", \"" + QByteArray(1000, 'k') + "\": 1, " + tail)
+        << ReadErrorKind::UnknownKey
+        << damaged + QStringLiteral("в нём есть неизвестная запись «") + QString(60, u'k') + QStringLiteral("...».");
     QTest::newRow("no game type") << QByteArray(R"({"players": 3, "heapDivisibility": "OnNPlayers"})")
-                                  << ReadErrorKind::MissingKey << damaged + QStringLiteral("в нём не указан вид игры.");
+                                  << ReadErrorKind::MissingKey << damaged + QStringLiteral("в нём не указан тип игры.");
     QTest::newRow("no players") << QByteArray(R"({"gameType": "Sochi", "heapDivisibility": "OnNPlayers"})")
                                 << ReadErrorKind::MissingKey
-                                << damaged + QStringLiteral("в нём не указано число игроков.");
+                                << damaged + QStringLiteral("в нём не указано количество игроков.");
+    QTest::newRow("no heap divisibility")
+        << QByteArray(R"({"players": 3, "gameType": "Sochi"})") << ReadErrorKind::MissingKey
+        << damaged + QStringLiteral("в нём не указана делимость горы.");
     QTest::newRow("five players") << QByteArray(R"({"players": 5, "gameType": "Sochi", "heapDivisibility": "x"})")
                                   << ReadErrorKind::BadValue
-                                  << damaged + QStringLiteral("в нём неверно записано число игроков.");
+                                  << damaged + QStringLiteral("в нём неверно записано количество игроков.");
     QTest::newRow("fields as list") << QByteArray("{\"fields\": [], " + tail) << ReadErrorKind::BadValue
                                     << damaged + QStringLiteral("в нём неверно записаны поля пули.");
     QTest::newRow("note as number") << QByteArray("{\"note\": 5, " + tail) << ReadErrorKind::BadValue
                                     << damaged + QStringLiteral("в нём неверно записано примечание.");
     QTest::newRow("heap as number") << QByteArray("{\"fields\": {\"HeapOfP1For3\": 20}, " + tail)
                                     << ReadErrorKind::BadValue
-                                    << damaged + QStringLiteral("в нём неверно записано поле «HeapOfP1For3».");
+                                    << damaged + QStringLiteral("в нём неверно записана гора игрока Запад.");
     QTest::newRow("player 4 of 3") << QByteArray("{\"fields\": {\"HeapOfP4For3\": \"1\"}, " + tail)
                                    << ReadErrorKind::UnknownField
                                    << damaged + QStringLiteral(
                                                     "в нём есть поле «HeapOfP4For3», которого нет ни в одной пуле.");
     QTest::newRow("a result") << QByteArray("{\"fields\": {\"ResultOfP1For3\": \"5\"}, " + tail)
                               << ReadErrorKind::ResultField
-                              << damaged + QStringLiteral("в нём записан результат «ResultOfP1For3», а результаты "
-                                                          "программа получает только расчётом.");
+                              << damaged + QStringLiteral("в нём записан итог игрока Запад, а итоги программа получает "
+                                                          "только расчётом.");
     QTest::newRow("field of the 2-player sheet")
         << QByteArray("{\"fields\": {\"HeapOfP1For2\": \"1\"}, " + tail) << ReadErrorKind::OtherSheetField
-        << damaged + QStringLiteral("поле «HeapOfP1For2» относится к пуле на 2 игрока, а в файле указана пуля на 3 "
+        << damaged + QStringLiteral("гора игрока Север относится к пуле для 2 игроков, а в файле указана пуля для 3 "
                                     "игроков.");
+
+    // A name that would write lines into the settings, escapes that would drive a terminal: no field text
+    // of a sheet holds a control character; the note keeps its line breaks and tabs only.
+    QTest::newRow("a line break in a name")
+        << QByteArray(R"({"fields": {"NameOfP2For3": "Али\n[Injected]\nEvil=1"}, )" + tail)
+        << ReadErrorKind::ControlCharacter
+        << damaged + QStringLiteral("имя игрока Восток содержит управляющий символ U+000A.");
+    QTest::newRow("an escape in whists")
+        << QByteArray(R"({"fields": {"WhistsOfP1ToP2For3": "\u001b]0;x\u0007"}, )" + tail)
+        << ReadErrorKind::ControlCharacter
+        << damaged + QStringLiteral("висты игрока Запад на игрока Восток содержат управляющий символ U+001B.");
+    QTest::newRow("NUL in a pool") << QByteArray(R"({"fields": {"PoolOfP3For3": "1\u00002"}, )" + tail)
+                                   << ReadErrorKind::ControlCharacter
+                                   << damaged + QStringLiteral("пуля игрока Юг содержит управляющий символ U+0000.");
+    QTest::newRow("DEL in the whist value")
+        << QByteArray("{\"fields\": {\"ValueOfWhistFor3\": \"1\x7f\"}, " + tail) << ReadErrorKind::ControlCharacter
+        << damaged + QStringLiteral("цена виста содержит управляющий символ U+007F.");
+    QTest::newRow("a bell in the note") << QByteArray(R"({"note": "строка\n\tотступ\u0007", )" + tail)
+                                        << ReadErrorKind::ControlCharacter
+                                        << damaged + QStringLiteral("примечание содержит управляющий символ U+0007.");
+    QTest::newRow("a line break in the time of saving")
+        << QByteArray(R"({"saved": "2026-12-08\n", )" + tail) << ReadErrorKind::ControlCharacter
+        << damaged + QStringLiteral("время сохранения содержит управляющий символ U+000A.");
+    // Nothing may follow the sheet: not a NUL byte, not another object.
+    QTest::newRow("NUL after the sheet") << QByteArray("{" + tail + QByteArray(1, '\0')) << ReadErrorKind::NotJson
+                                         << file + QStringLiteral("не является пулей Zelvara: это не текст JSON.");
+    QTest::newRow("text after the sheet") << QByteArray("{" + tail + "\n{}") << ReadErrorKind::NotJson
+                                          << file + QStringLiteral("не является пулей Zelvara: это не текст JSON.");
+    QTest::newRow("NUL inside the sheet")
+        << QByteArray("{\"note\": \"a" + QByteArray(1, '\0') + "b\", " + tail) << ReadErrorKind::NotJson
+        << file + QStringLiteral("не является пулей Zelvara: это не текст JSON.");
 }
 
 void SheetFileTest::badFile_givesItsKindAndMessage()
@@ -253,10 +310,68 @@ void SheetFileTest::badFile_givesItsKindAndMessage()
     QCOMPARE(found, kind);
 }
 
+void SheetFileTest::detail_saysWhereAndQuotesLittle_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("detail");
+
+    const QByteArray sheet = R"({"format": "zelvara-sheet", "players": 3, "gameType": "Sochi", )";
+    const QByteArray expected = "(expected format, version, saved, note, players, gameType, heapDivisibility, "
+                                "decimalSeparator, fields, answer)";
+    // Where the text breaks, by line and by character, never a parser's own words.
+    QTest::newRow("a word on line 3") << QByteArray("{\n  \"players\": 3,\n  \"gameType\": Sochi\n}")
+                                      << QByteArray("the input is not valid JSON: unexpected character 'S' at line 3, "
+                                                    "column 15");
+    QTest::newRow("columns count characters") << QByteArray("{\"note\": \"Пятница\" ]")
+                                              << QByteArray("the input is not valid JSON: unexpected character ']' at "
+                                                            "line 1, column 20");
+    QTest::newRow("a no-break space is named")
+        << QByteArray("{\"players\":\xc2\xa0 3}")
+        << QByteArray("the input is not valid JSON: unexpected character U+00A0 at line 1, column 12");
+    QTest::newRow("a bad byte") << QByteArray("{\"note\":\n \"Юг\xff\"}")
+                                << QByteArray("the input is not valid UTF-8 at line 2, column 5 (byte 15)");
+    QTest::newRow("cut short") << QByteArray("{\"players\": 3,")
+                               << QByteArray("the input is not valid JSON: it ends too early, at line 1, column 15");
+    QTest::newRow("NUL after the sheet") << QByteArray("{}" + QByteArray(1, '\0'))
+                                         << QByteArray("the input goes on after the JSON text ends: control character "
+                                                       "U+0000 at line 1, column 3");
+    QTest::newRow("nested too deep") << QByteArray(100, '[')
+                                     << QByteArray(
+                                            "the input nests arrays and objects deeper than 32 levels at line 1, "
+                                            "column 33");
+    QTest::newRow("a number beyond double")
+        << QByteArray(sheet + R"("heapDivisibility": "OnNPlayers", "version": 1e999})")
+        << QByteArray("\"version\" must be a whole number, not 1e999");
+    // What the message quotes of a key or value: a few dozen characters, with control characters shown.
+    QTest::newRow("a key of a megabyte") << QByteArray(sheet + "\"" + QByteArray(1 << 20, 'k') + "\": 1}")
+                                         << QByteArray("unknown key \"" + QByteArray(60, 'k') + "\"... " + expected);
+    QTest::newRow("a long value is cut between characters")
+        << QByteArray(sheet + "\"heapDivisibility\": \"" + QByteArray("Ж").repeated(100) + "\"}")
+        << QByteArray("\"heapDivisibility\" must be \"OnNPlayers\", \"OnNPlayersMinus1\" or \"Nondivisible\", not \"" +
+                      QByteArray("Ж").repeated(60) + "\"...");
+    QTest::newRow("terminal escapes in a key")
+        << QByteArray(sheet + "\"\\u001b]0;title\\u0007\x7f\xc2\x9b\": 1}")
+        << QByteArray("unknown key \"\\u001b]0;title\\u0007\\u007f\\u009b\" " + expected);
+    QTest::newRow("a field with a control character")
+        << QByteArray(sheet + R"("heapDivisibility": "OnNPlayers", "fields": {"NameOfP1For3": "a\tb"}})")
+        << QByteArray("the field \"NameOfP1For3\" must not hold the control character U+0009");
+}
+
+void SheetFileTest::detail_saysWhereAndQuotesLittle()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, detail);
+
+    const auto read = sheetfile::readSheet(str(bytes));
+    QVERIFY(std::holds_alternative<sheetfile::ReadError>(read));
+    QCOMPARE(QByteArray::fromStdString(std::get<sheetfile::ReadError>(read).detail), detail);
+}
+
 void SheetFileTest::filesWithoutFormatOrVersion_stayReadable()
 {
-    for (const char *head : {"", R"("version": 1, )", R"("format": "zelvara-sheet", )"}) {
-        const std::string text = std::string("{") + head + R"("players": 2, "gameType": "Leningrad", )" +
+    // A byte order mark before the text is no part of it.
+    for (const char *head : {"{", "{\"version\": 1, ", "{\"format\": \"zelvara-sheet\", ", "\xef\xbb\xbf{"}) {
+        const std::string text = std::string(head) + R"("players": 2, "gameType": "Leningrad", )" +
                                  R"("heapDivisibility": "OnNPlayersMinus1", "fields": {"NameOfP2For2": "Ю"}})";
         const auto read = sheetfile::readSheet(text);
         QVERIFY2(std::holds_alternative<SheetDocument>(read), text.c_str());
@@ -277,6 +392,28 @@ void SheetFileTest::example_isWhatTheProgramWrites()
     const auto read = sheetfile::readSheet(bytes);
     QVERIFY(std::holds_alternative<SheetDocument>(read));
     QCOMPARE(sheetfile::writeSheet(std::get<SheetDocument>(read)), bytes);
+}
+
+void SheetFileTest::prettyJson_oneMemberALine()
+{
+    // The layout of sheet files and of zelvara-settle --json, empty and nested arrays and objects included;
+    // strings keep what JSON must escape escaped.
+    const boost::json::value value =
+        boost::json::parse(R"({"a": [], "b": {}, "c": [1, {"d": "x\ny\u001b\"", "e": -5}], "f": "Ж"})");
+    std::string text;
+    sheetfile::appendPrettyJson(text, value);
+    QCOMPARE(text, std::string(R"({
+  "a": [],
+  "b": {},
+  "c": [
+    1,
+    {
+      "d": "x\ny\u001b\"",
+      "e": -5
+    }
+  ],
+  "f": "Ж"
+})"));
 }
 
 QTEST_APPLESS_MAIN(SheetFileTest)
