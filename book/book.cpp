@@ -4,15 +4,13 @@
 #include "book/location.h"
 #include "book/names.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
 #include <set>
 #include <span>
-
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace zelvara::book {
@@ -207,7 +205,8 @@ struct Book::Impl
         if (const auto link = foreignLink(path)) {
             throw BookError(Kind::Unusable, "the book " + quoted(path) + " cannot be used: " + *link);
         }
-        struct stat info{};
+        struct stat info
+        {};
         const bool exists = ::stat(path.c_str(), &info) == 0;
         if (exists && !S_ISREG(info.st_mode)) {
             throw BookError(Kind::Unusable, "the book " + quoted(path) + " is not a file");
@@ -232,8 +231,7 @@ struct Book::Impl
             } catch (const SqliteError &error) {
                 // A book in WAL form whose folder nobody may write has no room for SQLite's shared
                 // memory file: read it as it stands on disk.
-                if (!db->readOnly() ||
-                    (error.primary() != SQLITE_CANTOPEN && error.primary() != SQLITE_READONLY)) {
+                if (!db->readOnly() || (error.primary() != SQLITE_CANTOPEN && error.primary() != SQLITE_READONLY)) {
                     throw;
                 }
                 db.emplace(path, Database::Mode::Immutable);
@@ -301,8 +299,7 @@ std::int64_t Book::add(const SettledSheet &sheet, const GameDate &date, const st
             const std::int64_t playerId = m_impl->playerFor(player.name);
             if (const auto [it, fresh] = seen.emplace(playerId, player.name); !fresh) {
                 throw BookError(Kind::NotRecordable, "\"" + trimmedName(it->second) + "\" and \"" +
-                                                         trimmedName(player.name) +
-                                                         "\" are one player in the book");
+                                                         trimmedName(player.name) + "\" are one player in the book");
             }
             result.bind(1, id)
                 .bind(2, ++seat)
@@ -329,12 +326,12 @@ std::vector<Record> Book::records(const Filter &filter, std::size_t limit, std::
     Database &db = *m_impl->db;
     try {
         const std::int64_t player = filter.player ? m_impl->requirePlayer(*filter.player) : 0;
-        Statement select = db.prepare(
-            "SELECT id, played, played_utc, note, correction, version FROM records "
-            "WHERE day BETWEEN ?1 AND ?2 "
-            "AND (?3 IS NULL OR EXISTS (SELECT 1 FROM results WHERE record = records.id AND player = ?3)) "
-            "AND (?4 IS NULL OR played_utc < ?4 OR (played_utc = ?4 AND id < ?5)) "
-            "ORDER BY played_utc DESC, id DESC LIMIT ?6");
+        Statement select =
+            db.prepare("SELECT id, played, played_utc, note, correction, version FROM records "
+                       "WHERE day BETWEEN ?1 AND ?2 "
+                       "AND (?3 IS NULL OR EXISTS (SELECT 1 FROM results WHERE record = records.id AND player = ?3)) "
+                       "AND (?4 IS NULL OR played_utc < ?4 OR (played_utc = ?4 AND id < ?5)) "
+                       "ORDER BY played_utc DESC, id DESC LIMIT ?6");
         select.bind(1, filter.from ? std::string_view(*filter.from) : FirstDay)
             .bind(2, filter.to ? std::string_view(*filter.to) : LastDay);
         if (player != 0) {
@@ -348,8 +345,13 @@ std::vector<Record> Book::records(const Filter &filter, std::size_t limit, std::
                                        "JOIN players ON players.id = results.player "
                                        "WHERE record = ?1 ORDER BY seat");
         while (select.step()) {
-            Record record{select.integer(0), select.text(1), select.integer(2), select.text(3),
-                          select.text(4),    select.text(5), {}};
+            Record record{select.integer(0),
+                          select.text(1),
+                          select.integer(2),
+                          select.text(3),
+                          select.text(4),
+                          select.text(5),
+                          {}};
             players.bind(1, record.id);
             while (players.step()) {
                 record.players.push_back({players.text(0), players.text(1), players.integer(2), players.real(3)});
@@ -482,10 +484,13 @@ void Book::rename(const std::string &name, const std::string &newName)
             throw BookError(Kind::NotRecordable, "a player's name cannot be blank");
         }
         if (const auto other = m_impl->playerOf(newName); other && *other != player) {
-            throw BookError(Kind::NotRecordable, "\"" + trimmedName(newName) +
-                                                     "\" is another player in the book; merge the two instead");
+            throw BookError(Kind::NotRecordable,
+                            "\"" + trimmedName(newName) + "\" is another player in the book; merge the two instead");
         }
-        m_impl->db->prepare("UPDATE players SET name = ?1 WHERE id = ?2").bind(1, trimmedName(newName)).bind(2, player).run();
+        m_impl->db->prepare("UPDATE players SET name = ?1 WHERE id = ?2")
+            .bind(1, trimmedName(newName))
+            .bind(2, player)
+            .run();
         m_impl->db->prepare("INSERT OR IGNORE INTO names (key, player) VALUES (?1, ?2)")
             .bind(1, nameKey(newName))
             .bind(2, player)
@@ -506,15 +511,15 @@ void Book::merge(const std::string &name, const std::string &other)
         if (keep == gone) {
             return;
         }
-        Statement together = m_impl->db->prepare(
-            "SELECT 1 FROM results a JOIN results b ON a.record = b.record WHERE a.player = ?1 AND b.player = ?2 LIMIT 1");
+        Statement together = m_impl->db->prepare("SELECT 1 FROM results a JOIN results b ON a.record = b.record WHERE "
+                                                 "a.player = ?1 AND b.player = ?2 LIMIT 1");
         together.bind(1, keep).bind(2, gone);
         if (together.step()) {
             throw BookError(Kind::NotRecordable, "\"" + trimmedName(name) + "\" and \"" + trimmedName(other) +
                                                      "\" played one sheet together: they are two players");
         }
-        for (const char *sql : {"UPDATE names SET player = ?1 WHERE player = ?2",
-                                "UPDATE results SET player = ?1 WHERE player = ?2"}) {
+        for (const char *sql :
+             {"UPDATE names SET player = ?1 WHERE player = ?2", "UPDATE results SET player = ?1 WHERE player = ?2"}) {
             m_impl->db->prepare(sql).bind(1, keep).bind(2, gone).run();
         }
         m_impl->db->prepare("DELETE FROM players WHERE id = ?1").bind(1, gone).run();

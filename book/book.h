@@ -56,8 +56,8 @@ struct Filter
 
 struct RecordedPlayer
 {
-    std::string name;            // as typed on the sheet
-    std::string player;          // the name the book shows for that player now
+    std::string name;   // as typed on the sheet
+    std::string player; // the name the book shows for that player now
     std::int64_t hundredths = 0;
     double whists = 0;
 };

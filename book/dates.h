@@ -13,9 +13,9 @@ namespace zelvara::book {
 
 struct GameDate
 {
-    std::string text;        // as written, seconds included: "2026-12-08T21:40:00+03:00"
-    std::int64_t utc = 0;    // the moment, in seconds since 1970-01-01T00:00:00Z
-    std::string day;         // the local calendar day: "2026-12-08"
+    std::string text;     // as written, seconds included: "2026-12-08T21:40:00+03:00"
+    std::int64_t utc = 0; // the moment, in seconds since 1970-01-01T00:00:00Z
+    std::string day;      // the local calendar day: "2026-12-08"
 };
 
 // Reads "YYYY-MM-DDTHH:MM:SS±HH:MM" (or "Z" for +00:00; seconds may be left out). Nothing for anything

@@ -3,11 +3,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zelvara::book {
 
@@ -30,7 +29,8 @@ std::string folderOf(const std::string &path)
 // A link that another user owns could be turned to any file of ours; our own links we follow.
 bool foreign(const std::string &path)
 {
-    struct stat info{};
+    struct stat info
+    {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && info.st_uid != ::geteuid();
 }
 
@@ -81,7 +81,8 @@ std::optional<std::string> makeFolder(const std::string &path)
     const std::string folder = folderOf(path);
     std::vector<std::string> missing;
     for (std::string f = folder; f != "/" && f != ".";) {
-        struct stat info{};
+        struct stat info
+        {};
         if (::stat(f.c_str(), &info) == 0) {
             break;
         }

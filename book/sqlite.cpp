@@ -2,7 +2,6 @@
 #include "book/sqlite.h"
 
 #include <sqlite3.h>
-
 #include <utility>
 
 namespace zelvara::book::sqlite {
@@ -126,8 +125,7 @@ Statement::~Statement()
 
 Statement::Statement(Statement &&other) noexcept
     : m_db(other.m_db), m_statement(std::exchange(other.m_statement, nullptr))
-{
-}
+{}
 
 Statement &Statement::operator=(Statement &&other) noexcept
 {

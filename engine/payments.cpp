@@ -350,8 +350,8 @@ std::vector<Transfer> greedyTransfers(std::vector<std::int64_t> totals)
         for (std::size_t b = a + 1; b < k && totals[a] != 0; ++b) {
             if (totals[b] == -totals[a]) {
                 const bool aOwes = totals[a] < 0;
-                transfers.push_back({static_cast<int>(aOwes ? a : b), static_cast<int>(aOwes ? b : a),
-                                     std::abs(totals[a])});
+                transfers.push_back(
+                    {static_cast<int>(aOwes ? a : b), static_cast<int>(aOwes ? b : a), std::abs(totals[a])});
                 totals[a] = totals[b] = 0;
             }
         }

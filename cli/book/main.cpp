@@ -16,12 +16,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <getopt.h>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <getopt.h>
 
 namespace {
 
@@ -123,17 +122,31 @@ struct Arguments
     std::vector<std::string> operands;
 };
 
-enum Option { BookOption = 256, DateOption, NoteOption, FromOption, ToOption, PlayerOption, TextOption, CsvOption,
-              VersionOption };
+enum Option {
+    BookOption = 256,
+    DateOption,
+    NoteOption,
+    FromOption,
+    ToOption,
+    PlayerOption,
+    TextOption,
+    CsvOption,
+    VersionOption
+};
 
 std::optional<Arguments> readArguments(int argc, char **argv)
 {
     static const option Options[] = {
-        {"book", required_argument, nullptr, BookOption},   {"date", required_argument, nullptr, DateOption},
-        {"note", required_argument, nullptr, NoteOption},   {"from", required_argument, nullptr, FromOption},
-        {"to", required_argument, nullptr, ToOption},       {"player", required_argument, nullptr, PlayerOption},
-        {"text", no_argument, nullptr, TextOption},         {"csv", no_argument, nullptr, CsvOption},
-        {"help", no_argument, nullptr, 'h'},                {"version", no_argument, nullptr, VersionOption},
+        {"book", required_argument, nullptr, BookOption},
+        {"date", required_argument, nullptr, DateOption},
+        {"note", required_argument, nullptr, NoteOption},
+        {"from", required_argument, nullptr, FromOption},
+        {"to", required_argument, nullptr, ToOption},
+        {"player", required_argument, nullptr, PlayerOption},
+        {"text", no_argument, nullptr, TextOption},
+        {"csv", no_argument, nullptr, CsvOption},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, VersionOption},
         {nullptr, 0, nullptr, 0},
     };
     Arguments arguments;
@@ -141,18 +154,42 @@ std::optional<Arguments> readArguments(int argc, char **argv)
     for (int c = 0; (c = ::getopt_long(argc, argv, ":h", Options, nullptr)) != -1;) {
         const std::string value = optarg != nullptr ? optarg : "";
         switch (c) {
-        case BookOption: arguments.book = value; break;
-        case DateOption: arguments.date = value; break;
-        case NoteOption: arguments.note = value; break;
-        case FromOption: arguments.filter.from = value; break;
-        case ToOption: arguments.filter.to = value; break;
-        case PlayerOption: arguments.filter.player = value; break;
-        case TextOption: arguments.text = true; break;
-        case CsvOption: arguments.csv = true; break;
-        case 'h': arguments.help = true; break;
-        case VersionOption: arguments.version = true; break;
-        case ':': complain(std::string("option ") + argv[optind - 1] + " needs a value (try --help)"); return std::nullopt;
-        default: complain(std::string("unknown option \"") + argv[optind - 1] + "\" (try --help)"); return std::nullopt;
+        case BookOption:
+            arguments.book = value;
+            break;
+        case DateOption:
+            arguments.date = value;
+            break;
+        case NoteOption:
+            arguments.note = value;
+            break;
+        case FromOption:
+            arguments.filter.from = value;
+            break;
+        case ToOption:
+            arguments.filter.to = value;
+            break;
+        case PlayerOption:
+            arguments.filter.player = value;
+            break;
+        case TextOption:
+            arguments.text = true;
+            break;
+        case CsvOption:
+            arguments.csv = true;
+            break;
+        case 'h':
+            arguments.help = true;
+            break;
+        case VersionOption:
+            arguments.version = true;
+            break;
+        case ':':
+            complain(std::string("option ") + argv[optind - 1] + " needs a value (try --help)");
+            return std::nullopt;
+        default:
+            complain(std::string("unknown option \"") + argv[optind - 1] + "\" (try --help)");
+            return std::nullopt;
         }
     }
     for (int i = optind; i < argc; ++i) {
@@ -345,8 +382,8 @@ int run(int argc, char **argv)
         return UsageError;
     }
     const char separator = regionalDecimalSeparator();
-    const std::string path = a.book.value_or(
-        zelvara::book::defaultBookPath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))); // NOLINT(concurrency-mt-unsafe)
+    const std::string path = a.book.value_or(zelvara::book::defaultBookPath(
+        std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))); // NOLINT(concurrency-mt-unsafe)
     const bool writes = a.command == "add" || a.command == "rename" || a.command == "merge";
     try {
         Book book = Book::open(path, writes ? Book::Access::Write : Book::Access::Read);
@@ -358,7 +395,8 @@ int run(int argc, char **argv)
         }
         if (a.command == "standings") {
             const auto standings = book.standings(a.filter);
-            return writeOut(a.text ? out::standingsText(standings, separator) : out::standingsJson(standings, separator))
+            return writeOut(a.text ? out::standingsText(standings, separator)
+                                   : out::standingsJson(standings, separator))
                        ? Done
                        : UsageError;
         }
@@ -387,8 +425,8 @@ int run(int argc, char **argv)
         return writeOut("ok\n") ? Done : UsageError;
     } catch (const BookError &error) {
         complain(error.what());
-        const bool badName = error.kind() == BookError::Kind::NoSuchPlayer ||
-                             error.kind() == BookError::Kind::NotRecordable;
+        const bool badName =
+            error.kind() == BookError::Kind::NoSuchPlayer || error.kind() == BookError::Kind::NotRecordable;
         return badName ? UsageError : BookUnusable;
     }
 }

@@ -5,9 +5,8 @@
 #include "engine/result_format.h"
 #include "engine/utf8.h"
 
-#include <boost/json.hpp>
-
 #include <algorithm>
+#include <boost/json.hpp>
 
 namespace zelvara::cli::book {
 
@@ -242,8 +241,8 @@ std::string standingsCsv(const std::vector<Standing> &standings, char separator)
 {
     std::string rows = csvRow({"player", "games", "total", "average", "best", "worst"});
     for (const Standing &s : standings) {
-        rows += csvRow({s.name, std::to_string(s.games), amount(s.hundredths, separator),
-                        amount(s.average, separator), amount(s.best, separator), amount(s.worst, separator)});
+        rows += csvRow({s.name, std::to_string(s.games), amount(s.hundredths, separator), amount(s.average, separator),
+                        amount(s.best, separator), amount(s.worst, separator)});
     }
     return rows;
 }
