@@ -316,14 +316,12 @@ int add(Book &book, const Arguments &a, char regional)
 
 int list(Book &book, const Arguments &a, char separator)
 {
+    // The first page is read before anything is printed, so that a refusal leaves no half a document.
     bool first = true;
-    if (!a.text && !writeOut(out::recordsOpening())) {
-        return UsageError;
-    }
+    std::string text = a.text ? "" : out::recordsOpening();
     std::optional<zelvara::book::RecordCursor> after;
     for (;;) {
         const auto page = book.records(a.filter, PageSize, after);
-        std::string text;
         for (const auto &record : page) {
             text += a.text ? out::recordText(record, separator) : out::recordJson(record, first, separator);
             first = false;
@@ -331,6 +329,7 @@ int list(Book &book, const Arguments &a, char separator)
         if (!writeOut(text)) {
             return UsageError;
         }
+        text.clear();
         if (page.size() < PageSize) {
             break;
         }
@@ -344,19 +343,17 @@ int exportCsv(Book &book, const Arguments &a, char separator)
     if (!a.operands.empty() && a.operands[0] == "standings") {
         return writeOut(out::standingsCsv(book.standings(a.filter), separator)) ? Done : UsageError;
     }
-    if (!writeOut(out::recordsCsvHeader())) {
-        return UsageError;
-    }
+    std::string text = out::recordsCsvHeader();
     std::optional<zelvara::book::RecordCursor> after;
     for (;;) {
         const auto page = book.records(a.filter, PageSize, after);
-        std::string text;
         for (const auto &record : page) {
             text += out::recordCsv(record, separator);
         }
         if (!writeOut(text)) {
             return UsageError;
         }
+        text.clear();
         if (page.size() < PageSize) {
             return Done;
         }
