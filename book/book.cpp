@@ -63,12 +63,22 @@ CREATE TABLE results (
 ) WITHOUT ROWID;
 CREATE INDEX results_by_player ON results (player);
 )sql"},
-    // The standings of a period read one index, by player and day, without visiting the records.
+    // The standings of a period read one index, by player and day, without visiting the records; those
+    // of the whole book are kept as running totals, one row a player.
     Migration{2, R"sql(
 ALTER TABLE results ADD COLUMN day TEXT NOT NULL DEFAULT '';
 UPDATE results SET day = (SELECT day FROM records WHERE records.id = results.record);
 DROP INDEX results_by_player;
 CREATE INDEX results_by_player_day ON results (player, day, hundredths);
+CREATE TABLE totals (
+    player INTEGER PRIMARY KEY REFERENCES players (id),
+    games INTEGER NOT NULL,
+    hundredths INTEGER NOT NULL,
+    best INTEGER NOT NULL,
+    worst INTEGER NOT NULL
+);
+INSERT INTO totals SELECT player, count(*), sum(hundredths), max(hundredths), min(hundredths)
+    FROM results GROUP BY player;
 )sql"},
 };
 static_assert(Migrations.back().version == Book::SchemaVersion);
@@ -276,45 +286,60 @@ bool Book::readOnly() const
 
 std::int64_t Book::add(const SettledSheet &sheet, const GameDate &date, const std::string &note)
 {
+    return addAll({Entry{sheet, date, note}}).front();
+}
+
+std::vector<std::int64_t> Book::addAll(const std::vector<Entry> &entries)
+{
     m_impl->requireWritable();
     Database &db = *m_impl->db;
+    std::vector<std::int64_t> ids;
     try {
         Transaction transaction(db);
         Statement record = db.prepare("INSERT INTO records (played, played_utc, day, note, sheet, correction, "
                                       "version) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-        record.bind(1, date.text)
-            .bind(2, date.utc)
-            .bind(3, date.day)
-            .bind(4, note)
-            .bind(5, sheet.sheetText)
-            .bind(6, sheet.correction)
-            .bind(7, std::string_view(ZELVARA_VERSION))
-            .run();
-        const std::int64_t id = db.lastInsertId();
         Statement result = db.prepare("INSERT INTO results (record, seat, player, name, hundredths, whists, day) "
                                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-        std::map<std::int64_t, std::string> seen;
-        int seat = 0;
-        for (const PlayerResult &player : sheet.players) {
-            const std::int64_t playerId = m_impl->playerFor(player.name);
-            if (const auto [it, fresh] = seen.emplace(playerId, player.name); !fresh) {
-                throw BookError(Kind::NotRecordable, "\"" + trimmedName(it->second) + "\" and \"" +
-                                                         trimmedName(player.name) + "\" are one player in the book");
-            }
-            result.bind(1, id)
-                .bind(2, ++seat)
-                .bind(3, playerId)
-                .bind(4, player.name)
-                .bind(5, player.hundredths)
-                .bind(6, player.whists)
-                .bind(7, date.day)
+        Statement total = db.prepare(
+            "INSERT INTO totals (player, games, hundredths, best, worst) VALUES (?1, 1, ?2, ?2, ?2) "
+            "ON CONFLICT (player) DO UPDATE SET games = games + 1, hundredths = hundredths + excluded.hundredths, "
+            "best = max(best, excluded.best), worst = min(worst, excluded.worst)");
+        for (const auto &[sheet, date, note] : entries) {
+            record.bind(1, date.text)
+                .bind(2, date.utc)
+                .bind(3, date.day)
+                .bind(4, note)
+                .bind(5, sheet.sheetText)
+                .bind(6, sheet.correction)
+                .bind(7, std::string_view(ZELVARA_VERSION))
                 .run();
+            const std::int64_t id = db.lastInsertId();
+            std::map<std::int64_t, std::string> seen;
+            int seat = 0;
+            for (const PlayerResult &player : sheet.players) {
+                const std::int64_t playerId = m_impl->playerFor(player.name);
+                if (const auto [it, fresh] = seen.emplace(playerId, player.name); !fresh) {
+                    throw BookError(Kind::NotRecordable, "\"" + trimmedName(it->second) + "\" and \"" +
+                                                             trimmedName(player.name) +
+                                                             "\" are one player in the book");
+                }
+                result.bind(1, id)
+                    .bind(2, ++seat)
+                    .bind(3, playerId)
+                    .bind(4, player.name)
+                    .bind(5, player.hundredths)
+                    .bind(6, player.whists)
+                    .bind(7, date.day)
+                    .run();
+                total.bind(1, playerId).bind(2, player.hundredths).run();
+            }
+            ids.push_back(id);
         }
         transaction.commit();
-        return id;
     } catch (const SqliteError &error) {
         m_impl->fail(error);
     }
+    return ids;
 }
 
 std::vector<Record> Book::records(const Filter &filter, std::size_t limit, std::optional<RecordCursor> after)
@@ -382,28 +407,54 @@ struct Totals
     Standing standing;
 };
 
-// Each player's games, total, best and worst in the period, in the order players came into the book;
-// one player's only when `player` is not 0.
-std::vector<Totals> totalsOf(Database &db, const Filter &filter, std::int64_t player)
+void readTotals(Statement &select, std::int64_t player, std::vector<Totals> &totals)
 {
-    Statement select = db.prepare("SELECT player, count(*), sum(hundredths), max(hundredths), min(hundredths) "
-                                  "FROM results WHERE day BETWEEN ?1 AND ?2 AND (?3 IS NULL OR player = ?3) "
-                                  "GROUP BY player ORDER BY player");
-    select.bind(1, filter.from ? std::string_view(*filter.from) : FirstDay)
-        .bind(2, filter.to ? std::string_view(*filter.to) : LastDay);
-    if (player != 0) {
-        select.bind(3, player);
-    }
-    std::vector<Totals> totals;
     while (select.step()) {
         Totals t;
-        t.player = select.integer(0);
-        t.standing.games = select.integer(1);
-        t.standing.hundredths = select.integer(2);
-        t.standing.best = select.integer(3);
-        t.standing.worst = select.integer(4);
+        t.player = player != 0 ? player : select.integer(4);
+        t.standing.games = select.integer(0);
+        t.standing.hundredths = select.integer(1);
+        t.standing.best = select.integer(2);
+        t.standing.worst = select.integer(3);
         t.standing.average = averageOf(t.standing.hundredths, t.standing.games);
-        totals.push_back(std::move(t));
+        if (t.standing.games > 0) {
+            totals.push_back(std::move(t));
+        }
+    }
+    select.reset();
+}
+
+// Each player's games, total, best and worst in the period, in the order players came into the book;
+// one player's only when `player` is not 0. The whole book reads the running totals; a period reads the
+// index of results by player and day, one range a player.
+std::vector<Totals> totalsOf(Database &db, const Filter &filter, std::int64_t player)
+{
+    std::vector<Totals> totals;
+    if (!filter.from && !filter.to) {
+        Statement select = db.prepare("SELECT games, hundredths, best, worst, player FROM totals "
+                                      "WHERE ?1 IS NULL OR player = ?1 ORDER BY player");
+        if (player != 0) {
+            select.bind(1, player);
+        }
+        readTotals(select, 0, totals);
+    } else {
+        std::vector<std::int64_t> players;
+        if (player != 0) {
+            players.push_back(player);
+        } else {
+            Statement all = db.prepare("SELECT id FROM players ORDER BY id");
+            while (all.step()) {
+                players.push_back(all.integer(0));
+            }
+        }
+        Statement select = db.prepare("SELECT count(*), sum(hundredths), max(hundredths), min(hundredths) "
+                                      "FROM results WHERE player = ?1 AND day BETWEEN ?2 AND ?3");
+        for (const std::int64_t p : players) {
+            select.bind(1, p)
+                .bind(2, filter.from ? std::string_view(*filter.from) : FirstDay)
+                .bind(3, filter.to ? std::string_view(*filter.to) : LastDay);
+            readTotals(select, p, totals);
+        }
     }
     Statement name = db.prepare("SELECT name FROM players WHERE id = ?1");
     for (Totals &t : totals) {
@@ -522,7 +573,13 @@ void Book::merge(const std::string &name, const std::string &other)
              {"UPDATE names SET player = ?1 WHERE player = ?2", "UPDATE results SET player = ?1 WHERE player = ?2"}) {
             m_impl->db->prepare(sql).bind(1, keep).bind(2, gone).run();
         }
+        m_impl->db->prepare("DELETE FROM totals WHERE player IN (?1, ?2)").bind(1, keep).bind(2, gone).run();
         m_impl->db->prepare("DELETE FROM players WHERE id = ?1").bind(1, gone).run();
+        m_impl->db
+            ->prepare("INSERT INTO totals SELECT player, count(*), sum(hundredths), max(hundredths), min(hundredths) "
+                      "FROM results WHERE player = ?1 GROUP BY player")
+            .bind(1, keep)
+            .run();
         transaction.commit();
     } catch (const SqliteError &error) {
         m_impl->fail(error);

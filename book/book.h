@@ -132,6 +132,15 @@ public:
     // Records a settled sheet in one transaction; its id.
     std::int64_t add(const SettledSheet &sheet, const GameDate &date, const std::string &note);
 
+    struct Entry
+    {
+        SettledSheet sheet;
+        GameDate date;
+        std::string note;
+    };
+    // Records several sheets in one transaction, all or none (an import of many files); their ids.
+    std::vector<std::int64_t> addAll(const std::vector<Entry> &entries);
+
     // Records newest first (by the moment of the game, then by the order recorded), `limit` at a time,
     // starting after `after`.
     std::vector<Record> records(const Filter &filter, std::size_t limit, std::optional<RecordCursor> after = {});
