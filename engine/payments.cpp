@@ -244,7 +244,7 @@ private:
     using Pair = std::array<int, 2>;
     // Enough for any sheet and for most seasons many times over; a search that runs out leaves the
     // count exact and only the ties to the seat-order rule.
-    static constexpr long SearchBudget = 200'000;
+    static constexpr long SearchBudget = 100'000;
 
     // A component whose total is not zero and that no pair from `position` on reaches can never close.
     bool stranded(std::size_t position) const

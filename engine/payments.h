@@ -22,7 +22,10 @@
 // non-zero total, minus the largest number of groups whose totals add up to zero. Exact for up to
 // MaxExactTransferPlayers players with a non-zero total (a sheet's four and a season's players alike).
 // Ties go to the least money moved (every transfer goes straight from a player who pays to one who
-// receives), then to the lower seats: the set of pairs that, listed in seat order, comes first.
+// receives), then to the lower seats: the set of pairs that, listed in seat order, comes first. A
+// bounded search finds that set; for the few large seasons where it runs out (many players in one
+// group) the count stays exact and, within each group, those who owe pay those who are owed in seat
+// order instead.
 
 #include "engine/result_format.h"
 #include "engine/settlement.h"
