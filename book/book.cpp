@@ -508,12 +508,13 @@ SeasonPayments Book::payments(const Filter &filter)
     }
     const engine::TransferPlan plan = engine::fewestTransfers(std::span<const std::int64_t>(amounts));
     if (!plan.available) {
-        payments.note = "the totals cannot be settled: they do not add up to zero or are too large";
+        payments.note = "итоги не сходятся к нулю или слишком велики, чтобы расписать переводы";
         return payments;
     }
     if (!plan.exact) {
-        payments.note = "more than " + std::to_string(engine::MaxExactTransferPlayers) +
-                        " players have a total: the transfers follow a simple rule and may not be the fewest";
+        payments.note = "ненулевой итог у больше чем " + std::to_string(engine::MaxExactTransferPlayers) +
+                        " игроков: переводы подобраны простым правилом (сначала взаимные долги, затем самый "
+                        "крупный долг самому крупному получателю) и могут быть не самыми немногочисленными";
     }
     for (const engine::Transfer &t : plan.transfers) {
         const Totals &from = totals[static_cast<std::size_t>(t.from - 1)];

@@ -100,7 +100,7 @@ struct SeasonTransfer
 struct SeasonPayments
 {
     std::vector<SeasonTransfer> transfers;
-    // Empty when the transfers are the fewest; otherwise what rule gave them.
+    // Empty when the transfers are the fewest; otherwise, in Russian, what rule gave them.
     std::string note;
 };
 
