@@ -210,6 +210,23 @@ struct Book::Impl
         transaction.commit();
     }
 
+    int readWithoutWriting()
+    {
+        for (const auto mode : {Database::Mode::ReadOnly, Database::Mode::Immutable}) {
+            try {
+                db.emplace(path, mode);
+                db->setBusyTimeout(BusyTimeoutMs);
+                return static_cast<int>(db->integer("PRAGMA user_version"));
+            } catch (const SqliteError &error) {
+                if (mode == Database::Mode::Immutable ||
+                    (error.primary() != SQLITE_CANTOPEN && error.primary() != SQLITE_READONLY)) {
+                    throw;
+                }
+            }
+        }
+        return 0;
+    }
+
     void open(Access access)
     {
         if (const auto link = foreignLink(path)) {
@@ -239,13 +256,12 @@ struct Book::Impl
             try {
                 version = static_cast<int>(db->integer("PRAGMA user_version"));
             } catch (const SqliteError &error) {
-                // A book in WAL form whose folder nobody may write has no room for SQLite's shared
-                // memory file: read it as it stands on disk.
-                if (!db->readOnly() || (error.primary() != SQLITE_CANTOPEN && error.primary() != SQLITE_READONLY)) {
+                // A book in WAL form whose folder may not be written has no room for SQLite's shared memory
+                // file: read it without one, as a reader that writes nothing, or else as it stands on disk.
+                if (error.primary() != SQLITE_CANTOPEN && error.primary() != SQLITE_READONLY) {
                     throw;
                 }
-                db.emplace(path, Database::Mode::Immutable);
-                version = static_cast<int>(db->integer("PRAGMA user_version"));
+                version = readWithoutWriting();
             }
             if (version > SchemaVersion) {
                 throw BookError(Kind::Unusable, "the book " + quoted(path) +

@@ -72,23 +72,26 @@ class ReliabilityTest(unittest.TestCase):
 
     def test_writerKilledAtAnyMoment_leavesWholeRecordsOrNone(self):
         batch = SHEETS * 4
-        start = time.monotonic()
-        self.assertEqual(self.add(*batch).returncode, 0)
-        span = time.monotonic() - start
+        spans = []
+        for _ in range(3):
+            start = time.monotonic()
+            self.assertEqual(self.add(*batch).returncode, 0)
+            spans.append(time.monotonic() - start)
+        span = sorted(spans)[1]
         random.seed(20261208)
         killed = 0
         for run in range(200):
             process = subprocess.Popen([PROGRAM, "--book", self.book, "add", "--date", "2026-12-08T21:40:00+03:00",
                                         *batch], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                        env=environment())
-            time.sleep(random.uniform(0, span * 1.2))
+            time.sleep(random.uniform(0, span))
             if process.poll() is None:
                 process.send_signal(signal.SIGKILL)
                 killed += 1
             process.wait()
             if run % 40 == 39:
                 self.assertEqual(book_run(self.book, "check").stdout, "ok\n")
-        self.assertGreater(killed, 100, "the kills should mostly land while the writer runs")
+        self.assertGreater(killed, 60, "the kills should mostly land while the writer runs")
         records = self.assert_whole(self.book)
         self.assertGreater(records, len(batch))
         standings = book_run(self.book, "standings")
@@ -131,17 +134,25 @@ class ReliabilityTest(unittest.TestCase):
             self.assertFalse(os.path.exists(path + "-wal"))
 
     def test_readOnlyBook_listsAndRefusesToRecord(self):
-        self.assertEqual(self.add(SHEETS[0]).returncode, 0)
-        listed = book_run(self.book, "list").stdout
-        os.chmod(self.book, stat.S_IRUSR)
-        os.chmod(self.dir, stat.S_IRUSR | stat.S_IXUSR)
-        before = read_bytes(self.book)
-        self.assertEqual(book_run(self.book, "list", prefix=NO_OVERRIDE).stdout, listed)
-        result = book_run(self.book, "add", "--date", "2026-12-09", SHEETS[1], prefix=NO_OVERRIDE)
-        self.assertEqual(result.returncode, 4, result.stderr)
-        self.assertIn('"error":"the book', result.stdout)
-        self.assertIn("read-only", result.stdout)
-        self.assertEqual(read_bytes(self.book), before)
+        # The file and its folder read-only, or only the folder: then SQLite has nowhere for its files.
+        for name, file_mode in (("read-only", stat.S_IRUSR), ("in-read-only-folder", stat.S_IRUSR | stat.S_IWUSR)):
+            folder = os.path.join(self.dir, name)
+            os.mkdir(folder)
+            book = os.path.join(folder, "book.sqlite")
+            self.assertEqual(self.add(SHEETS[0], book=book).returncode, 0)
+            listed = book_run(book, "list").stdout
+            os.chmod(book, file_mode)
+            os.chmod(folder, stat.S_IRUSR | stat.S_IXUSR)
+            before = read_bytes(book)
+            for command in ("list", "standings", "payments", "check"):
+                result = book_run(book, command, prefix=NO_OVERRIDE)
+                self.assertEqual(result.returncode, 0, f"{name} {command}: {result.stderr}")
+            self.assertEqual(book_run(book, "list", prefix=NO_OVERRIDE).stdout, listed)
+            result = book_run(book, "add", "--date", "2026-12-09", SHEETS[1], prefix=NO_OVERRIDE)
+            self.assertEqual(result.returncode, 4, f"{name}: {result.stderr}")
+            self.assertIn("read-only", result.stdout)
+            self.assertEqual(read_bytes(book), before)
+            self.assertEqual(sorted(os.listdir(folder)), ["book.sqlite"])
 
     def test_folderMadePrivate_foreignLinkRefused(self):
         data = os.path.join(self.dir, "data")
