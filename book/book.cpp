@@ -519,6 +519,7 @@ SeasonPayments Book::payments(const Filter &filter)
     }
     // Players take their seats in the order they came into the book, which breaks ties between plans.
     std::vector<std::int64_t> amounts;
+    amounts.reserve(totals.size());
     for (const Totals &t : totals) {
         amounts.push_back(t.standing.hundredths);
     }

@@ -106,7 +106,8 @@ std::optional<GameDate> readGameDate(std::string_view text)
     GameDate date;
     date.day = *day;
     date.text = std::string(text.substr(0, 16)) + ":" + (second < 10 ? "0" : "") + std::to_string(second) + offset;
-    date.utc = daysFromCivil(year, month, dayOfMonth) * 86400 + *hour * 3600 + *minute * 60 + second - offsetSeconds;
+    date.utc = daysFromCivil(year, month, dayOfMonth) * 86400 + std::int64_t{*hour} * 3600 +
+               std::int64_t{*minute} * 60 + second - offsetSeconds;
     return date;
 }
 

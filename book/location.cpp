@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <pwd.h>
+#include <ranges>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -89,9 +90,10 @@ std::optional<std::string> makeFolder(const std::string &path)
         missing.push_back(f);
         f = folderOf(f);
     }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (::mkdir(it->c_str(), S_IRWXU) != 0 && errno != EEXIST) {
-            return "cannot create the folder \"" + *it + "\": " + std::strerror(errno);
+    // From the outermost folder in.
+    for (std::size_t i = missing.size(); i-- > 0;) {
+        if (::mkdir(missing[i].c_str(), S_IRWXU) != 0 && errno != EEXIST) {
+            return "cannot create the folder \"" + missing[i] + "\": " + std::strerror(errno);
         }
     }
     return std::nullopt;

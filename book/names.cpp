@@ -83,12 +83,11 @@ bool blank(std::int32_t codePoint)
 
 std::int32_t folded(std::int32_t c)
 {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) { // Latin, with À..Þ
+    // Latin with À..Þ, and Cyrillic А..Я: the small letter is 0x20 further on.
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x0410 && c <= 0x042F)) {
         c += 0x20;
     } else if (c >= 0x0400 && c <= 0x040F) { // Ѐ..Џ, Ё among them
         c += 0x50;
-    } else if (c >= 0x0410 && c <= 0x042F) { // А..Я
-        c += 0x20;
     } else if (c == 0x04C0) { // Ӏ
         c = 0x04CF;
     } else if (c >= 0x04C1 && c <= 0x04CE) {

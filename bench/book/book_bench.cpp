@@ -51,7 +51,7 @@ book::GameDate dateOf(int round)
     // One game a day over the years, from 2000 on.
     const long day = 10957 + round / 4;
     book::GameDate date;
-    date.utc = day * 86400 + 18 * 3600 + (round % 4) * 600;
+    date.utc = day * 86400 + 18 * 3600 + std::int64_t{round % 4} * 600;
     const std::time_t t = date.utc;
     std::tm parts{};
     ::gmtime_r(&t, &parts);

@@ -32,7 +32,7 @@ zelvara::book::GameDate now()
 
 std::optional<zelvara::book::GameDate> gameDate(std::string_view text)
 {
-    if (const auto date = zelvara::book::readGameDate(text)) {
+    if (auto date = zelvara::book::readGameDate(text)) {
         return date;
     }
     std::string local(text);

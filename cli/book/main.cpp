@@ -34,7 +34,7 @@ constexpr int BookUnusable = 3;
 constexpr int NotAllRecorded = 4;
 
 // A sheet file is a few kilobytes; anything much larger is not one.
-constexpr std::size_t MaxSheetBytes = 4 * 1024 * 1024;
+constexpr std::size_t MaxSheetBytes = std::size_t{4} * 1024 * 1024;
 // Records are read and printed this many at a time.
 constexpr std::size_t PageSize = 500;
 

@@ -87,7 +87,7 @@ std::string table(const std::vector<std::vector<std::string>> &rows)
 
 std::string csvField(std::string_view text)
 {
-    const std::string field = sound(text);
+    std::string field = sound(text);
     if (field.find_first_of(",\"\r\n") == std::string::npos) {
         return field;
     }
