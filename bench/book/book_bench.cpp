@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -83,14 +84,17 @@ int main(int argc, char **argv)
     // Settling and recording one sheet at a time, each in its own transaction, as the window does.
     book::Book book = book::Book::open(path, book::Book::Access::Write);
     std::vector<double> single;
+    std::vector<double> settling;
     for (int round = 0; round < 200; ++round) {
         const Clock::time_point start = Clock::now();
         const auto settled = book::settleForBook(sheetOf(round));
+        settling.push_back(millisecondsSince(start));
         book.add(std::get<book::SettledSheet>(settled), dateOf(round), "");
         single.push_back(millisecondsSince(start));
     }
-    std::printf("record one sheet (settle + one transaction): median %.2f ms, slowest %.2f ms (200 sheets)\n",
-                median(single), *std::max_element(single.begin(), single.end()));
+    std::printf("record one sheet (settle + one transaction): median %.2f ms, slowest %.2f ms (200 sheets); "
+                "of which settling %.3f ms\n",
+                median(single), *std::max_element(single.begin(), single.end()), median(settling));
 
     // The rest of the season, many sheets a transaction.
     const Clock::time_point filling = Clock::now();
@@ -135,6 +139,30 @@ int main(int argc, char **argv)
         month.push_back(millisecondsSince(start));
     }
     std::printf("standings for one month: median %.2f ms\n", median(month));
+    std::vector<double> year;
+    for (int run = 0; run < 7; ++run) {
+        const Clock::time_point start = Clock::now();
+        reader.standings(book::Filter{"2020-01-01", "2020-12-31", {}});
+        year.push_back(millisecondsSince(start));
+    }
+    std::printf("standings for one year: median %.2f ms\n", median(year));
+
+    // A season of twenty players with a total: the largest the fewest transfers are found exactly for.
+    std::vector<double> twenty;
+    std::uint64_t state = 20261208;
+    for (int run = 0; run < 20; ++run) {
+        std::vector<std::int64_t> totals(20, 0);
+        for (std::size_t i = 1; i < totals.size(); ++i) {
+            state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+            totals[i] = static_cast<std::int64_t>((state >> 33) % 2000001) - 1000000;
+            totals[0] -= totals[i];
+        }
+        const Clock::time_point start = Clock::now();
+        engine::fewestTransfers(std::span<const std::int64_t>(totals));
+        twenty.push_back(millisecondsSince(start));
+    }
+    std::printf("fewest transfers for 20 players: median %.1f ms, slowest %.1f ms\n", median(twenty),
+                *std::max_element(twenty.begin(), twenty.end()));
     if (argc <= 2) {
         std::filesystem::remove_all(folder);
     }
