@@ -242,8 +242,8 @@ public:
 
 private:
     using Pair = std::array<int, 2>;
-    // Enough for any sheet and for most seasons many times over; a search that runs out leaves the
-    // count exact and only the ties to the seat-order rule.
+    // Far more than any sheet and a season of ten players need, and a few tens of milliseconds at most;
+    // a search that runs out leaves the count exact and only the ties to the seat-order rule.
     static constexpr long SearchBudget = 100'000;
 
     // A component whose total is not zero and that no pair from `position` on reaches can never close.

@@ -382,6 +382,21 @@ void PaymentsTest::fewestTransfers_manyPlayersTakeTheGreedyRule()
         QCOMPARE(settled, totals);
         QVERIFY(plan.transfers.size() < totals.size());
     }
+    // Twenty players exactly: ten pairs that cancel are ten transfers; totals whose only zero sum is all
+    // of them (powers of two against their sum) take nineteen.
+    std::vector<std::int64_t> tenPairs;
+    std::vector<std::int64_t> oneGroup;
+    for (int i = 0; i < 10; ++i) {
+        tenPairs.push_back(1000 + 37 * i);
+        tenPairs.push_back(-1000 - 37 * ((i * 7) % 10));
+    }
+    for (int i = 0; i < 19; ++i) {
+        oneGroup.push_back(std::int64_t{1} << i);
+    }
+    oneGroup.push_back(-((std::int64_t{1} << 19) - 1));
+    QCOMPARE(fewestTransfers(std::span<const std::int64_t>(tenPairs)).transfers.size(), std::size_t{10});
+    QCOMPARE(fewestTransfers(std::span<const std::int64_t>(oneGroup)).transfers.size(), std::size_t{19});
+
     // The greedy rule settles totals that cancel in pairs first.
     const std::vector<std::int64_t> pairsFirst = [] {
         std::vector<std::int64_t> t;
