@@ -4,6 +4,7 @@
 #include "engine/field_reading.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <tuple>
@@ -134,61 +135,245 @@ void splitIntoPairs(Payments &payments, const PairTable &exactHundredths)
     }
 }
 
-using Pair = std::array<int, 2>;
-
-// The chosen pairs form trees (no cycle), and each tree's totals add up to zero.
-bool settlesEachTree(const std::vector<Pair> &chosen, const std::array<std::int64_t, MaxPlayers> &totals, int n)
+// The fewest transfers between the players with a non-zero total ("parties", in seat order).
+//
+// The count: the parties minus the largest number of disjoint groups whose totals add up to zero, found
+// by dynamic programming over the subsets of the parties. Among the plans of that count, the least money
+// moves when every transfer goes straight from a party that owes to one that is owed, which a tree of
+// such transfers in each group always allows; the plan then chosen is the one whose pairs, listed in seat
+// order, come first. A search over the pairs in that order, each taken before it is left out, finds it.
+class TransferSearch
 {
-    std::array<int, MaxPlayers> root{0, 1, 2, 3};
-    const auto find = [&](int x) {
-        while (root[at(x)] != x) {
-            x = root[at(x)];
-        }
-        return x;
-    };
-    for (const auto &[a, b] : chosen) {
-        const int ra = find(a);
-        const int rb = find(b);
-        if (ra == rb) {
-            return false;
-        }
-        root[at(ra)] = rb;
-    }
-    std::array<std::int64_t, MaxPlayers> treeSum{};
-    for (int i = 0; i < n; ++i) {
-        treeSum[at(find(i))] += totals[at(i)];
-    }
-    return std::all_of(treeSum.begin(), treeSum.end(), [](std::int64_t s) { return s == 0; });
-}
-
-// The one way a forest settles the totals: over each pair goes what the far side of it is owed, the sum
-// of its totals. Nothing when a pair would carry nothing (a forest without it does as well).
-std::optional<std::vector<Transfer>> transfersOver(const std::vector<Pair> &chosen,
-                                                   const std::array<std::int64_t, MaxPlayers> &totals, int n)
-{
-    std::vector<Transfer> transfers;
-    for (std::size_t k = 0; k < chosen.size(); ++k) {
-        const auto [a, b] = chosen[k];
-        std::array<bool, MaxPlayers> farSide{};
-        farSide[at(b)] = true;
-        for (bool grew = true; grew;) {
-            grew = false;
-            for (std::size_t m = 0; m < chosen.size(); ++m) {
-                const auto [x, y] = chosen[m];
-                if (m != k && farSide[at(x)] != farSide[at(y)]) {
-                    farSide[at(x)] = farSide[at(y)] = true;
-                    grew = true;
+public:
+    explicit TransferSearch(std::vector<std::int64_t> totals) : m_totals(std::move(totals))
+    {
+        const int k = static_cast<int>(m_totals.size());
+        m_lastPair.assign(m_totals.size(), -1);
+        for (int a = 0; a < k; ++a) {
+            for (int b = a + 1; b < k; ++b) {
+                if ((m_totals[at(a)] < 0) != (m_totals[at(b)] < 0)) {
+                    m_lastPair[at(a)] = m_lastPair[at(b)] = static_cast<int>(m_pairs.size());
+                    m_pairs.push_back({a, b});
                 }
             }
         }
-        std::int64_t owed = 0;
-        for (int i = 0; i < n; ++i) {
-            owed += farSide[at(i)] ? totals[at(i)] : 0;
+    }
+
+    // The groups of the largest partition into zero sums, as sets of parties (bit masks).
+    std::vector<std::uint32_t> groups() const
+    {
+        const std::size_t k = m_totals.size();
+        const std::uint32_t full = (std::uint32_t{1} << k) - 1;
+        std::vector<std::int64_t> sum(std::size_t{1} << k, 0);
+        std::vector<std::uint8_t> most(std::size_t{1} << k, 0);
+        for (std::uint32_t mask = 1; mask <= full; ++mask) {
+            const int low = std::countr_zero(mask);
+            sum[mask] = sum[mask & (mask - 1)] + m_totals[at(low)];
+            std::uint8_t best = 0;
+            for (std::uint32_t rest = mask; rest != 0; rest &= rest - 1) {
+                best = std::max(best, most[mask & ~(rest & -rest)]);
+            }
+            most[mask] = static_cast<std::uint8_t>(best + (sum[mask] == 0 ? 1 : 0));
         }
-        if (owed == 0) {
+        // Walk back along a chain of subsets that keeps the count; its zero sums close the groups.
+        std::vector<std::uint32_t> groups;
+        std::uint32_t closed = full;
+        for (std::uint32_t mask = full; mask != 0;) {
+            std::uint32_t next = 0;
+            for (std::uint32_t rest = mask; rest != 0; rest &= rest - 1) {
+                const std::uint32_t smaller = mask & ~(rest & -rest);
+                if (most[smaller] + (sum[mask] == 0 ? 1 : 0) == most[mask]) {
+                    next = smaller;
+                    break;
+                }
+            }
+            if (sum[next] == 0) {
+                groups.push_back(closed & ~next);
+                closed = next;
+            }
+            mask = next;
+        }
+        return groups;
+    }
+
+    // The plan ranked first, or nothing when the search would take too long.
+    std::optional<std::vector<Transfer>> search(std::size_t groupCount)
+    {
+        m_needed = static_cast<int>(m_totals.size() - groupCount);
+        m_budget = SearchBudget;
+        m_component.resize(m_totals.size());
+        for (std::size_t a = 0; a < m_totals.size(); ++a) {
+            m_component[a] = static_cast<int>(a);
+        }
+        m_sum = m_totals; // by component label: a component is labelled by one of its parties
+        m_chosen.clear();
+        if (!step(0)) {
             return std::nullopt;
         }
-        transfers.push_back(owed > 0 ? Transfer{a + 1, b + 1, owed} : Transfer{b + 1, a + 1, -owed});
+        return transfersOver(m_chosen);
+    }
+
+    // Within each group, those who owe pay those who are owed, both in seat order, each transfer as much
+    // as settles one of the two.
+    std::vector<Transfer> inSeatOrder(const std::vector<std::uint32_t> &groups) const
+    {
+        std::vector<Transfer> transfers;
+        for (const std::uint32_t group : groups) {
+            std::vector<std::pair<int, std::int64_t>> owe;
+            std::vector<std::pair<int, std::int64_t>> owed;
+            for (std::size_t a = 0; a < m_totals.size(); ++a) {
+                if ((group >> a & 1U) != 0) {
+                    (m_totals[a] < 0 ? owe : owed).emplace_back(static_cast<int>(a), std::abs(m_totals[a]));
+                }
+            }
+            std::size_t i = 0;
+            std::size_t j = 0;
+            while (i < owe.size() && j < owed.size()) {
+                const std::int64_t amount = std::min(owe[i].second, owed[j].second);
+                transfers.push_back({owe[i].first, owed[j].first, amount});
+                owe[i].second -= amount;
+                owed[j].second -= amount;
+                i += owe[i].second == 0 ? 1U : 0U;
+                j += owed[j].second == 0 ? 1U : 0U;
+            }
+        }
+        return transfers;
+    }
+
+private:
+    using Pair = std::array<int, 2>;
+    // Far more than any sheet and a season of ten players need, and a few tens of milliseconds at most;
+    // a search that runs out leaves the count exact and only the ties to the seat-order rule.
+    static constexpr long SearchBudget = 100'000;
+
+    // A component whose total is not zero and that no pair from `position` on reaches can never close.
+    bool stranded(std::size_t position) const
+    {
+        std::vector<bool> reachable(m_totals.size(), false);
+        for (std::size_t a = 0; a < m_totals.size(); ++a) {
+            if (m_lastPair[a] >= static_cast<int>(position)) {
+                reachable[at(m_component[a])] = true;
+            }
+        }
+        for (std::size_t label = 0; label < m_totals.size(); ++label) {
+            if (!reachable[label] && m_sum[label] != 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool step(std::size_t position)
+    {
+        if (--m_budget < 0) {
+            return false;
+        }
+        if (static_cast<int>(m_chosen.size()) == m_needed) {
+            return !stranded(m_pairs.size()) && transfersOver(m_chosen).has_value();
+        }
+        if (m_pairs.size() - position < static_cast<std::size_t>(m_needed) - m_chosen.size() || stranded(position)) {
+            return false;
+        }
+        const auto [a, b] = m_pairs[position];
+        const int ca = m_component[at(a)];
+        const int cb = m_component[at(b)];
+        // A component that already adds up to zero is a whole group: a group of the largest partition
+        // holds no smaller one, so nothing joins it.
+        if (ca != cb && m_sum[at(ca)] != 0 && m_sum[at(cb)] != 0) {
+            const std::vector<int> before = m_component;
+            const std::int64_t sumB = m_sum[at(cb)];
+            std::replace(m_component.begin(), m_component.end(), cb, ca);
+            m_sum[at(ca)] += sumB;
+            m_sum[at(cb)] = 0;
+            m_chosen.push_back(m_pairs[position]);
+            if (step(position + 1)) {
+                return true;
+            }
+            m_chosen.pop_back();
+            m_component = before;
+            m_sum[at(ca)] -= sumB;
+            m_sum[at(cb)] = sumB;
+        }
+        return m_budget >= 0 && step(position + 1);
+    }
+
+    // Over each pair goes what the far side of it is owed, straight from the one who owes to the one who
+    // is owed; nothing when a pair would carry money the other way.
+    std::optional<std::vector<Transfer>> transfersOver(const std::vector<Pair> &chosen) const
+    {
+        std::vector<Transfer> transfers;
+        for (std::size_t k = 0; k < chosen.size(); ++k) {
+            const auto [a, b] = chosen[k];
+            const int owed = m_totals[at(a)] > 0 ? a : b;
+            const int owes = owed == a ? b : a;
+            std::vector<bool> farSide(m_totals.size(), false);
+            farSide[at(owed)] = true;
+            for (bool grew = true; grew;) {
+                grew = false;
+                for (std::size_t m = 0; m < chosen.size(); ++m) {
+                    const auto [x, y] = chosen[m];
+                    if (m != k && farSide[at(x)] != farSide[at(y)]) {
+                        farSide[at(x)] = farSide[at(y)] = true;
+                        grew = true;
+                    }
+                }
+            }
+            std::int64_t amount = 0;
+            for (std::size_t i = 0; i < m_totals.size(); ++i) {
+                amount += farSide[i] ? m_totals[i] : 0;
+            }
+            if (amount <= 0) {
+                return std::nullopt;
+            }
+            transfers.push_back({owes, owed, amount});
+        }
+        return transfers;
+    }
+
+    std::vector<std::int64_t> m_totals;
+    std::vector<Pair> m_pairs; // pairs of an owing and an owed party, in seat order
+    std::vector<int> m_lastPair;
+    std::vector<int> m_component;
+    std::vector<std::int64_t> m_sum;
+    std::vector<Pair> m_chosen;
+    int m_needed = 0;
+    long m_budget = 0;
+};
+
+// The greedy rule for many players: totals that cancel exactly settle in pairs, then the largest debt
+// meets the largest claim.
+std::vector<Transfer> greedyTransfers(std::vector<std::int64_t> totals)
+{
+    std::vector<Transfer> transfers;
+    const std::size_t k = totals.size();
+    for (std::size_t a = 0; a < k; ++a) {
+        for (std::size_t b = a + 1; b < k && totals[a] != 0; ++b) {
+            if (totals[b] == -totals[a]) {
+                const bool aOwes = totals[a] < 0;
+                transfers.push_back(
+                    {static_cast<int>(aOwes ? a : b), static_cast<int>(aOwes ? b : a), std::abs(totals[a])});
+                totals[a] = totals[b] = 0;
+            }
+        }
+    }
+    for (;;) {
+        std::size_t owes = k;
+        std::size_t owed = k;
+        for (std::size_t a = 0; a < k; ++a) {
+            if (totals[a] < 0 && (owes == k || totals[a] < totals[owes])) {
+                owes = a;
+            }
+            if (totals[a] > 0 && (owed == k || totals[a] > totals[owed])) {
+                owed = a;
+            }
+        }
+        if (owes == k || owed == k) {
+            break;
+        }
+        const std::int64_t amount = std::min(-totals[owes], totals[owed]);
+        transfers.push_back({static_cast<int>(owes), static_cast<int>(owed), amount});
+        totals[owes] += amount;
+        totals[owed] -= amount;
     }
     return transfers;
 }
@@ -267,55 +452,50 @@ Payments paymentsOf(const Workings &workings, const std::vector<ShownResult> &sh
     return payments;
 }
 
-std::vector<Transfer> fewestTransfers(const std::array<std::int64_t, MaxPlayers> &totals, int players)
+TransferPlan fewestTransfers(std::span<const std::int64_t> totals)
 {
-    const int n = std::clamp(players, 0, MaxPlayers);
+    TransferPlan plan;
     std::int64_t sum = 0;
-    for (int i = 0; i < n; ++i) {
-        sum += totals[at(i)];
+    std::vector<std::int64_t> parties;
+    std::vector<int> seats;
+    for (std::size_t i = 0; i < totals.size(); ++i) {
+        if (totals[i] > MaxTransferHundredths || totals[i] < -MaxTransferHundredths ||
+            __builtin_add_overflow(sum, totals[i], &sum)) {
+            return plan;
+        }
+        if (totals[i] != 0) {
+            parties.push_back(totals[i]);
+            seats.push_back(static_cast<int>(i) + 1);
+        }
     }
     if (sum != 0) {
-        return {};
+        return plan;
     }
-    // The pairs of seats, in seat order; a set of transfers is a set of pairs.
-    std::vector<Pair> pairs;
-    for (int i = 0; i < n; ++i) {
-        for (int j = i + 1; j < n; ++j) {
-            pairs.push_back({i, j});
-        }
+    plan.available = true;
+    std::vector<Transfer> transfers;
+    if (parties.size() > static_cast<std::size_t>(MaxExactTransferPlayers)) {
+        plan.exact = false;
+        transfers = greedyTransfers(parties);
+    } else if (!parties.empty()) {
+        TransferSearch search(parties);
+        const std::vector<std::uint32_t> groups = search.groups();
+        auto found = search.search(groups.size());
+        transfers = found ? std::move(*found) : search.inSeatOrder(groups);
     }
-    // Every forest of pairs whose trees each add up to zero settles the totals in exactly one way; the
-    // fewest transfers are among these. Ranked by count, money moved, then the seats of the pairs.
-    using Rank = std::tuple<std::size_t, std::int64_t, std::vector<Pair>>;
-    std::optional<Rank> best;
-    std::vector<Transfer> bestTransfers;
-    for (unsigned mask = 0; mask < (1U << pairs.size()); ++mask) {
-        std::vector<Pair> chosen;
-        for (std::size_t p = 0; p < pairs.size(); ++p) {
-            if ((mask >> p & 1U) != 0) {
-                chosen.push_back(pairs[p]);
-            }
-        }
-        if (!settlesEachTree(chosen, totals, n)) {
-            continue;
-        }
-        auto transfers = transfersOver(chosen, totals, n);
-        if (!transfers) {
-            continue;
-        }
-        std::int64_t moved = 0;
-        for (const Transfer &t : *transfers) {
-            moved += t.hundredths;
-        }
-        Rank rank{chosen.size(), moved, chosen};
-        if (!best || rank < *best) {
-            best = std::move(rank);
-            bestTransfers = std::move(*transfers);
-        }
+    for (Transfer &t : transfers) {
+        t.from = seats[at(t.from)];
+        t.to = seats[at(t.to)];
     }
-    std::sort(bestTransfers.begin(), bestTransfers.end(),
+    std::sort(transfers.begin(), transfers.end(),
               [](const Transfer &x, const Transfer &y) { return std::tie(x.from, x.to) < std::tie(y.from, y.to); });
-    return bestTransfers;
+    plan.transfers = std::move(transfers);
+    return plan;
+}
+
+std::vector<Transfer> fewestTransfers(const std::array<std::int64_t, MaxPlayers> &totals, int players)
+{
+    const auto n = static_cast<std::size_t>(std::clamp(players, 0, MaxPlayers));
+    return fewestTransfers(std::span<const std::int64_t>(totals.data(), n)).transfers;
 }
 
 std::string amountText(std::int64_t hundredths, char decimalSeparator)

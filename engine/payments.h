@@ -18,9 +18,14 @@
 //    way, the lower seats first on a tie.
 // Whenever a step changes an amount, the payments carry a note that says so.
 //
-// Fewest transfers: the smallest number of transfers that settles every total. With up to four
-// players this is exact: the players with a non-zero total, minus the largest number of groups whose
-// totals add up to zero. Ties go to the least money moved, then to the lower seats.
+// Fewest transfers: the smallest number of transfers that settles every total: the players with a
+// non-zero total, minus the largest number of groups whose totals add up to zero. Exact for up to
+// MaxExactTransferPlayers players with a non-zero total (a sheet's four and a season's players alike).
+// Ties go to the least money moved (every transfer goes straight from a player who pays to one who
+// receives), then to the lower seats: the set of pairs that, listed in seat order, comes first. A
+// bounded search finds that set; for the few large seasons where it runs out (many players in one
+// group) the count stays exact and, within each group, those who owe pay those who are owed in seat
+// order instead.
 
 #include "engine/result_format.h"
 #include "engine/settlement.h"
@@ -28,6 +33,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,8 +81,29 @@ struct Payments
 // The payments behind shown results. `shown` holds the texts of the result fields, one per player.
 Payments paymentsOf(const Workings &workings, const std::vector<ShownResult> &shown, char decimalSeparator);
 
-// The fewest transfers for totals in hundredths that add up to zero (players from index 0, 2 to 4 of
-// them). Nothing when the totals do not add up to zero.
+// The most players with a non-zero total whose fewest transfers are found exactly; beyond them the
+// greedy rule of TransferPlan applies.
+inline constexpr int MaxExactTransferPlayers = 20;
+// The largest total, in hundredths, that transfers are planned for (sums of twenty stay in 64 bits).
+inline constexpr std::int64_t MaxTransferHundredths = 100'000'000'000'000'000;
+
+struct TransferPlan
+{
+    // False when the totals do not add up to zero or one is beyond MaxTransferHundredths.
+    bool available = false;
+    // False when more than MaxExactTransferPlayers players have a non-zero total. The transfers then
+    // follow a greedy rule: players whose totals cancel exactly settle in pairs, lower seats first; then
+    // the one who owes the most pays the one who is owed the most as much as settles one of them,
+    // again and again (the lower seat first on equal amounts).
+    bool exact = true;
+    // Players numbered from 1, in seat order of the payer, then of the payee.
+    std::vector<Transfer> transfers;
+};
+
+// The fewest transfers for totals in hundredths, any number of players (from index 0).
+TransferPlan fewestTransfers(std::span<const std::int64_t> totals);
+
+// The same for a sheet's totals (2 to 4 players). Nothing when the totals do not add up to zero.
 std::vector<Transfer> fewestTransfers(const std::array<std::int64_t, MaxPlayers> &totals, int players);
 
 // An amount as a result text writes it, without a sign: "12,5", "81", "0,07".

@@ -7,6 +7,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <numeric>
+#include <span>
 #include <tuple>
 
 using namespace zelvara::engine;
@@ -73,6 +75,120 @@ std::size_t bruteForceFewest(const std::array<std::int64_t, MaxPlayers> &totals,
     return fewest;
 }
 
+// The largest number of groups with zero totals, over every way to split the players (at most 8).
+int mostZeroGroups(const std::vector<std::int64_t> &totals, std::size_t next, std::vector<std::int64_t> &groups)
+{
+    if (next == totals.size()) {
+        const bool zero = std::all_of(groups.begin(), groups.end(), [](std::int64_t s) { return s == 0; });
+        return zero ? static_cast<int>(groups.size()) : -1;
+    }
+    int best = -1;
+    const std::size_t existing = groups.size();
+    for (std::size_t g = 0; g <= existing; ++g) {
+        if (g == existing) {
+            groups.push_back(0); // a group of its own
+        }
+        groups[g] += totals[next];
+        best = std::max(best, mostZeroGroups(totals, next + 1, groups));
+        groups[g] -= totals[next];
+    }
+    groups.pop_back();
+    return best;
+}
+
+// Every forest of pairs whose trees each settle among themselves, ranked by count, money moved, then the
+// seats of the pairs: the rule that ties are broken by, found the slow way (at most 5 players).
+std::vector<Transfer> slowestFewest(const std::vector<std::int64_t> &totals)
+{
+    using Pair = std::array<int, 2>;
+    const int n = static_cast<int>(totals.size());
+    std::vector<Pair> pairs;
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            pairs.push_back({i, j});
+        }
+    }
+    std::optional<std::tuple<std::size_t, std::int64_t, std::vector<Pair>>> best;
+    std::vector<Transfer> bestTransfers;
+    for (unsigned mask = 0; mask < (1U << pairs.size()); ++mask) {
+        std::vector<Pair> chosen;
+        std::vector<int> root(totals.size());
+        std::iota(root.begin(), root.end(), 0);
+        const auto find = [&](int x) {
+            while (root[at(x)] != x) {
+                x = root[at(x)];
+            }
+            return x;
+        };
+        bool forest = true;
+        for (std::size_t p = 0; p < pairs.size(); ++p) {
+            if ((mask >> p & 1U) != 0) {
+                chosen.push_back(pairs[p]);
+                const int a = find(pairs[p][0]);
+                const int b = find(pairs[p][1]);
+                forest = forest && a != b;
+                root[at(a)] = b;
+            }
+        }
+        if (!forest) {
+            continue;
+        }
+        std::vector<std::int64_t> treeSum(totals.size(), 0);
+        for (int i = 0; i < n; ++i) {
+            treeSum[at(find(i))] += totals[at(i)];
+        }
+        if (!std::all_of(treeSum.begin(), treeSum.end(), [](std::int64_t v) { return v == 0; })) {
+            continue;
+        }
+        std::vector<Transfer> transfers;
+        std::int64_t moved = 0;
+        for (std::size_t k = 0; k < chosen.size(); ++k) {
+            std::vector<bool> far(totals.size(), false);
+            far[at(chosen[k][1])] = true;
+            for (bool grew = true; grew;) {
+                grew = false;
+                for (std::size_t m = 0; m < chosen.size(); ++m) {
+                    if (m != k && far[at(chosen[m][0])] != far[at(chosen[m][1])]) {
+                        far[at(chosen[m][0])] = far[at(chosen[m][1])] = true;
+                        grew = true;
+                    }
+                }
+            }
+            std::int64_t owed = 0;
+            for (int i = 0; i < n; ++i) {
+                owed += far[at(i)] ? totals[at(i)] : 0;
+            }
+            transfers.push_back(owed > 0 ? Transfer{chosen[k][0] + 1, chosen[k][1] + 1, owed}
+                                         : Transfer{chosen[k][1] + 1, chosen[k][0] + 1, -owed});
+            moved += owed > 0 ? owed : -owed;
+        }
+        if (std::any_of(transfers.begin(), transfers.end(), [](const Transfer &t) { return t.hundredths == 0; })) {
+            continue;
+        }
+        auto rank = std::make_tuple(chosen.size(), moved, chosen);
+        if (!best || rank < *best) {
+            best = rank;
+            bestTransfers = transfers;
+        }
+    }
+    std::sort(bestTransfers.begin(), bestTransfers.end(),
+              [](const Transfer &x, const Transfer &y) { return std::tie(x.from, x.to) < std::tie(y.from, y.to); });
+    return bestTransfers;
+}
+
+// Totals that add up to zero, small enough that groups with zero totals and ties are common.
+std::vector<std::int64_t> zeroSumTotals(SheetGenerator &generator, int players, std::int64_t spread)
+{
+    std::vector<std::int64_t> totals(static_cast<std::size_t>(players), 0);
+    for (int i = 1; i < players; ++i) {
+        totals[at(i)] = generator.between(-spread, spread);
+        totals[0] -= totals[at(i)];
+    }
+    // Shuffle the balancing player's seat so that it is not always the first.
+    std::swap(totals[0], totals[at(static_cast<int>(generator.between(0, players - 1)))]);
+    return totals;
+}
+
 } // namespace
 
 class PaymentsTest : public QObject
@@ -83,6 +199,8 @@ private slots:
     void generatedSheets_pairsPaymentsAndBreakdownAgreeWithResults();
     void fewestTransfers_exactWithTies_data();
     void fewestTransfers_exactWithTies();
+    void fewestTransfers_subsetRuleAgainstBruteForce();
+    void fewestTransfers_manyPlayersTakeTheGreedyRule();
     void rounding_oneRuleAndANote_data();
     void rounding_oneRuleAndANote();
     void rounding_missingHundredthGoesToThePairRoundedFurthestDown();
@@ -199,6 +317,99 @@ void PaymentsTest::fewestTransfers_exactWithTies()
         t[static_cast<std::size_t>(i)] = totals[i];
     }
     QCOMPARE(describe(fewestTransfers(t, players)), expected);
+}
+
+void PaymentsTest::fewestTransfers_subsetRuleAgainstBruteForce()
+{
+    SheetGenerator generator(17122026);
+    for (int round = 0; round < 4000; ++round) {
+        const int players = static_cast<int>(generator.between(1, 8));
+        const std::vector<std::int64_t> totals = zeroSumTotals(generator, players, round % 2 == 0 ? 4 : 900);
+        const QByteArray where = QStringLiteral("round %1").arg(round).toUtf8();
+        const TransferPlan plan = fewestTransfers(std::span<const std::int64_t>(totals));
+        QVERIFY2(plan.available && plan.exact, where.constData());
+
+        // Each transfer goes straight from one who owes to one who is owed, and together they settle
+        // every total.
+        std::vector<std::int64_t> settled(totals.size(), 0);
+        std::int64_t moved = 0;
+        std::int64_t owed = 0;
+        for (const Transfer &t : plan.transfers) {
+            QVERIFY2(t.hundredths > 0 && totals[at(t.from - 1)] < 0 && totals[at(t.to - 1)] > 0, where.constData());
+            settled[at(t.from - 1)] -= t.hundredths;
+            settled[at(t.to - 1)] += t.hundredths;
+            moved += t.hundredths;
+        }
+        for (const std::int64_t total : totals) {
+            owed += total > 0 ? total : 0;
+        }
+        QCOMPARE(settled, totals);
+        QCOMPARE(moved, owed);
+
+        std::vector<std::int64_t> groups;
+        const int nonZero =
+            static_cast<int>(std::count_if(totals.begin(), totals.end(), [](std::int64_t t) { return t != 0; }));
+        const std::vector<std::int64_t> parties = [&] {
+            std::vector<std::int64_t> p;
+            std::copy_if(totals.begin(), totals.end(), std::back_inserter(p), [](std::int64_t t) { return t != 0; });
+            return p;
+        }();
+        QCOMPARE(static_cast<int>(plan.transfers.size()), nonZero - mostZeroGroups(parties, 0, groups));
+
+        // Up to five players the ties fall as the forest-by-forest ranking has them.
+        if (players <= 5) {
+            QCOMPARE(describe(plan.transfers), describe(slowestFewest(totals)));
+        }
+    }
+}
+
+void PaymentsTest::fewestTransfers_manyPlayersTakeTheGreedyRule()
+{
+    // Twenty players with a total are planned exactly, twenty-one by the greedy rule; both settle.
+    for (const int players : {20, 21, 40}) {
+        SheetGenerator generator(static_cast<std::uint64_t>(players));
+        const std::vector<std::int64_t> totals = zeroSumTotals(generator, players, 1'000'000);
+        const TransferPlan plan = fewestTransfers(std::span<const std::int64_t>(totals));
+        QVERIFY(plan.available);
+        QCOMPARE(plan.exact, players <= MaxExactTransferPlayers);
+        std::vector<std::int64_t> settled(totals.size(), 0);
+        for (const Transfer &t : plan.transfers) {
+            settled[at(t.from - 1)] -= t.hundredths;
+            settled[at(t.to - 1)] += t.hundredths;
+        }
+        QCOMPARE(settled, totals);
+        QVERIFY(plan.transfers.size() < totals.size());
+    }
+    // Twenty players exactly: ten pairs that cancel are ten transfers; totals whose only zero sum is all
+    // of them (powers of two against their sum) take nineteen.
+    std::vector<std::int64_t> tenPairs;
+    std::vector<std::int64_t> oneGroup;
+    for (int i = 0; i < 10; ++i) {
+        tenPairs.push_back(1000 + 37 * i);
+        tenPairs.push_back(-1000 - 37 * ((i * 7) % 10));
+    }
+    for (int i = 0; i < 19; ++i) {
+        oneGroup.push_back(std::int64_t{1} << i);
+    }
+    oneGroup.push_back(-((std::int64_t{1} << 19) - 1));
+    QCOMPARE(fewestTransfers(std::span<const std::int64_t>(tenPairs)).transfers.size(), std::size_t{10});
+    QCOMPARE(fewestTransfers(std::span<const std::int64_t>(oneGroup)).transfers.size(), std::size_t{19});
+
+    // The greedy rule settles totals that cancel in pairs first.
+    const std::vector<std::int64_t> pairsFirst = [] {
+        std::vector<std::int64_t> t;
+        for (int i = 0; i < 11; ++i) {
+            t.push_back(100 + i);
+            t.push_back(-100 - i);
+        }
+        return t;
+    }();
+    QCOMPARE(fewestTransfers(std::span<const std::int64_t>(pairsFirst)).transfers.size(), std::size_t{11});
+    // Totals that miss zero or are too large get no plan.
+    const std::vector<std::int64_t> missing{5, -4};
+    QVERIFY(!fewestTransfers(std::span<const std::int64_t>(missing)).available);
+    const std::vector<std::int64_t> huge{MaxTransferHundredths + 1, -MaxTransferHundredths - 1};
+    QVERIFY(!fewestTransfers(std::span<const std::int64_t>(huge)).available);
 }
 
 void PaymentsTest::rounding_oneRuleAndANote_data()
