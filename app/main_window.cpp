@@ -143,10 +143,7 @@ engine::Options TZelvara::options() const
 void TZelvara::setOptions(engine::GameType gameType, engine::HeapDivision division)
 {
     (gameType == engine::GameType::Leningrad ? m_ui->Leningrad : m_ui->Sochi)->setChecked(true);
-    // The two-player sheet has no "На N игроков — 1".
-    if (division == engine::HeapDivision::OnNPlayersMinus1 && !m_ui->OnNPlayersMinus1->isEnabled())
-        division = engine::HeapDivision::Nondivisible;
-    switch (division) {
+    switch (engine::effectiveDivision(division, selectedPlayers())) {
     case engine::HeapDivision::OnNPlayers:
         m_ui->OnNPlayers->setChecked(true);
         break;
@@ -300,13 +297,12 @@ void TZelvara::switchPlayers(int n)
 {
     for (SheetPanel *panel : {m_ui->PanelFor4, m_ui->PanelFor3, m_ui->PanelFor2})
         panel->setVisible(panel->players() == n);
-    if (n == 2) {
-        if (m_ui->OnNPlayersMinus1->isChecked())
-            m_ui->Nondivisible->setChecked(true);
-        m_ui->OnNPlayersMinus1->setEnabled(false);
-    } else {
-        m_ui->OnNPlayersMinus1->setEnabled(true);
-    }
+    // A sheet that cannot divide on N - 1 offers no such choice; a choice made for more players moves on.
+    const bool minusOne =
+        engine::effectiveDivision(engine::HeapDivision::OnNPlayersMinus1, n) == engine::HeapDivision::OnNPlayersMinus1;
+    if (!minusOne && m_ui->OnNPlayersMinus1->isChecked())
+        m_ui->Nondivisible->setChecked(true);
+    m_ui->OnNPlayersMinus1->setEnabled(minusOne);
     arrangeResultButtons(sheetFor(n));
     emit shownSettlementChanged();
 }

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 
 #include <algorithm>
-#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -48,11 +47,11 @@ void setResultColour(QLineEdit *result, bool loss)
 // "Запада" for the seat names; anyone else is "игрока Петя" (or the player's number if unnamed).
 QString ofPlayer(const QString &name, int player)
 {
-    static const std::map<QString, QString> genitive = {
-        {u"Запад"_s, u"Запада"_s}, {u"Север"_s, u"Севера"_s}, {u"Восток"_s, u"Востока"_s}, {u"Юг"_s, u"Юга"_s}};
     const QString trimmed = name.trimmed();
-    if (const auto it = genitive.find(trimmed); it != genitive.end())
-        return it->second;
+    if (const auto seat = engine::seatNamed(trimmed.toStdString())) {
+        const std::string_view genitive = seat->genitive;
+        return QString::fromUtf8(genitive.data(), static_cast<qsizetype>(genitive.size()));
+    }
     return u"игрока "_s + (trimmed.isEmpty() ? QString::number(player) : trimmed);
 }
 
