@@ -23,7 +23,7 @@ struct CommandLine
 CommandLine parseCommandLine(const QStringList &arguments);
 
 std::string helpText();
-// "zelvara 1.06\n", from the project's version.
+// "zelvara <version>\n", the version set in project().
 std::string versionText();
 
 // `file` made absolute against the working folder, so that a running copy elsewhere finds the same

@@ -15,6 +15,7 @@
 #include "platform/single_copy.h"
 #include "platform/termination_signals.h"
 #include "platform/toolkit_translation.h"
+#include "widgets/window_look.h"
 
 #include <QApplication>
 #include <QFile>
@@ -78,6 +79,8 @@ int main(int argc, char *argv[])
 
     // The toolkit's own texts (a text field's context menu) in Russian, as the rest of the program.
     zelvara::platform::installToolkitTranslation(app);
+    // The style reads its own pictures as the PNG files they are, before the first window is made.
+    zelvara::widgets::useProgramStyle();
 
     zelvara::platform::SystemDesktop desktop;
 

@@ -47,23 +47,19 @@ TZelvara::TZelvara(platform::Desktop &desktop, QWidget *parent)
     m_ui->Client->setPalette(silver);
     m_ui->Preference->setPixmap(widgets::artwork(u":/images/banner.jpg"_s, devicePixelRatio()));
 
-    // The sheets' fields join the tab order between the options and the buttons.
-    std::vector<QWidget *> chain = {m_ui->Nondivisible};
+    // A sheet is built when it is first shown; until then it holds its texts without controls.
     for (SheetPanel *panel : {m_ui->PanelFor4, m_ui->PanelFor3, m_ui->PanelFor2}) {
         const int players = panel == m_ui->PanelFor4 ? 4 : panel == m_ui->PanelFor3 ? 3 : 2;
-        panel->build(players, m_desktop);
+        panel->prepare(players, m_desktop);
         panel->hide();
-        // Only the player's own edits raise the flag: text set by the program sends no textEdited.
-        for (const QLineEdit *field : panel->findChildren<QLineEdit *>()) {
-            connect(field, &QLineEdit::textEdited, this,
-                    [this, players] { m_typed.at(static_cast<std::size_t>(players - 2)) = true; });
-        }
-        const std::vector<QWidget *> fields = panel->tabChain();
-        chain.insert(chain.end(), fields.begin(), fields.end());
+        connect(panel, &SheetPanel::typedInto, this,
+                [this, players] { m_typed.at(static_cast<std::size_t>(players - 2)) = true; });
     }
-    chain.insert(chain.end(), {m_ui->Calculate, m_ui->HideResults, m_ui->NewCalc, m_ui->Info});
-    for (std::size_t i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    // The sheet's fields join the tab order between the options and the buttons (builtSheet).
+    const std::vector<QWidget *> buttons = {m_ui->Nondivisible, m_ui->Calculate, m_ui->HideResults, m_ui->NewCalc,
+                                            m_ui->Info};
+    for (std::size_t i = 1; i < buttons.size(); ++i)
+        QWidget::setTabOrder(buttons[i - 1], buttons[i]);
     widgets::tabToCheckedOption({m_ui->Players4, m_ui->Players3, m_ui->Players2});
     widgets::tabToCheckedOption({m_ui->Sochi, m_ui->Leningrad});
     widgets::tabToCheckedOption({m_ui->OnNPlayers, m_ui->OnNPlayersMinus1, m_ui->Nondivisible});
@@ -113,6 +109,24 @@ SheetPanel &TZelvara::sheetFor(int players) const
     return *(players == 3 ? m_ui->PanelFor3 : players == 2 ? m_ui->PanelFor2 : m_ui->PanelFor4);
 }
 
+SheetPanel &TZelvara::builtSheet(int players)
+{
+    SheetPanel &sheet = sheetFor(players);
+    if (!sheet.built()) {
+        sheet.build();
+        // Right after the options; the fields of other sheets, hidden, are passed over.
+        QWidget *previous = m_ui->Nondivisible;
+        for (QWidget *field : sheet.tabChain()) {
+            QWidget::setTabOrder(previous, field);
+            previous = field;
+        }
+        // The labels the sheet brings show their text as written, as every label of the window does.
+        for (QLabel *label : sheet.findChildren<QLabel *>())
+            label->setTextFormat(Qt::PlainText);
+    }
+    return sheet;
+}
+
 int TZelvara::selectedPlayers() const
 {
     if (m_ui->Players4->isChecked())
@@ -143,10 +157,7 @@ engine::Options TZelvara::options() const
 void TZelvara::setOptions(engine::GameType gameType, engine::HeapDivision division)
 {
     (gameType == engine::GameType::Leningrad ? m_ui->Leningrad : m_ui->Sochi)->setChecked(true);
-    // The two-player sheet has no "На N игроков — 1".
-    if (division == engine::HeapDivision::OnNPlayersMinus1 && !m_ui->OnNPlayersMinus1->isEnabled())
-        division = engine::HeapDivision::Nondivisible;
-    switch (division) {
+    switch (engine::effectiveDivision(division, selectedPlayers())) {
     case engine::HeapDivision::OnNPlayers:
         m_ui->OnNPlayers->setChecked(true);
         break;
@@ -161,19 +172,19 @@ void TZelvara::setOptions(engine::GameType gameType, engine::HeapDivision divisi
 
 QString TZelvara::fieldText(const QString &objectName) const
 {
-    const QLineEdit *edit = m_ui->Client->findChild<QLineEdit *>(objectName);
-    return edit ? edit->text() : QString();
+    const auto named = engine::parseFieldName(objectName.toStdString());
+    return named ? sheetFor(named->players).fieldText(named->field) : QString();
 }
 
 void TZelvara::setFieldText(const QString &objectName, const QString &text)
 {
-    if (QLineEdit *edit = m_ui->Client->findChild<QLineEdit *>(objectName))
-        SheetPanel::writeText(edit, text);
+    if (const auto named = engine::parseFieldName(objectName.toStdString()))
+        sheetFor(named->players).setFieldText(named->field, text);
 }
 
 int TZelvara::nameFieldInnerWidth() const
 {
-    return m_ui->PanelFor4->nameInnerWidth();
+    return SheetPanel::nameInnerWidth();
 }
 
 QFont TZelvara::nameFont() const
@@ -190,7 +201,7 @@ void TZelvara::writeFields(int players, const std::vector<correction::FieldWrite
 {
     SheetPanel &sheet = sheetFor(players);
     for (const correction::FieldWrite &write : writes)
-        SheetPanel::writeText(sheet.field(write.field), QString::fromStdString(write.text));
+        sheet.setFieldText(write.field, QString::fromStdString(write.text));
 }
 
 correction::SettledSheet TZelvara::settledNow(engine::SheetRecord record, correction::Shown shown) const
@@ -215,7 +226,7 @@ void TZelvara::showResults(engine::SheetRecord record, correction::Shown shown)
 {
     correction::SettledSheet settled = settledNow(std::move(record), std::move(shown));
     const int players = settled.record.sheet.players;
-    SheetPanel &sheet = sheetFor(players);
+    SheetPanel &sheet = builtSheet(players);
     sheet.showResults(settled.shown.results);
     sheet.settled = std::move(settled);
     if (players == selectedPlayers())
@@ -298,15 +309,18 @@ void TZelvara::arrangeResultButtons(const SheetPanel &sheet)
 
 void TZelvara::switchPlayers(int n)
 {
+    // Before the window is first shown the choice may still change (the settings are read then): the
+    // sheet is built as the window comes up (setVisible).
+    if (isVisible())
+        builtSheet(n);
     for (SheetPanel *panel : {m_ui->PanelFor4, m_ui->PanelFor3, m_ui->PanelFor2})
         panel->setVisible(panel->players() == n);
-    if (n == 2) {
-        if (m_ui->OnNPlayersMinus1->isChecked())
-            m_ui->Nondivisible->setChecked(true);
-        m_ui->OnNPlayersMinus1->setEnabled(false);
-    } else {
-        m_ui->OnNPlayersMinus1->setEnabled(true);
-    }
+    // A sheet that cannot divide on N - 1 offers no such choice; a choice made for more players moves on.
+    const bool minusOne =
+        engine::effectiveDivision(engine::HeapDivision::OnNPlayersMinus1, n) == engine::HeapDivision::OnNPlayersMinus1;
+    if (!minusOne && m_ui->OnNPlayersMinus1->isChecked())
+        m_ui->Nondivisible->setChecked(true);
+    m_ui->OnNPlayersMinus1->setEnabled(minusOne);
     arrangeResultButtons(sheetFor(n));
     emit shownSettlementChanged();
 }
@@ -403,6 +417,14 @@ void TZelvara::ReferenceClick()
 void TZelvara::Exit1Click() // NOLINT(readability-convert-member-functions-to-static): a handler
 {
     QCoreApplication::quit();
+}
+
+void TZelvara::setVisible(bool visible)
+{
+    // The sheet chosen by now is made before the window shows, so that its controls come up with it.
+    if (visible)
+        builtSheet(selectedPlayers());
+    QMainWindow::setVisible(visible);
 }
 
 void TZelvara::showEvent(QShowEvent *event)

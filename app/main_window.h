@@ -104,6 +104,9 @@ public:
     // payments, the breakdown). Made on first use, so the menu bar shows it only when it has items.
     QMenu *poolMenu();
 
+    // The sheet chosen by then is built before the window first shows.
+    void setVisible(bool visible) override;
+
     // Brings the window back from a minimised or hidden state to the foreground (a second start asks).
     void bringToFront();
 
@@ -118,6 +121,8 @@ signals:
 
 private:
     SheetPanel &sheetFor(int players) const;
+    // The sheet of `players` with its controls, made now if it has none yet.
+    SheetPanel &builtSheet(int players);
     void arrangeResultButtons(const SheetPanel &sheet);
     void arrangeForShownResults();
     // Hides a sheet's results and clears its flag and record, as a new calculation does.

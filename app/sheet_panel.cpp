@@ -10,7 +10,6 @@
 #include <QLineEdit>
 
 #include <algorithm>
-#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -48,11 +47,11 @@ void setResultColour(QLineEdit *result, bool loss)
 // "Запада" for the seat names; anyone else is "игрока Петя" (or the player's number if unnamed).
 QString ofPlayer(const QString &name, int player)
 {
-    static const std::map<QString, QString> genitive = {
-        {u"Запад"_s, u"Запада"_s}, {u"Север"_s, u"Севера"_s}, {u"Восток"_s, u"Востока"_s}, {u"Юг"_s, u"Юга"_s}};
     const QString trimmed = name.trimmed();
-    if (const auto it = genitive.find(trimmed); it != genitive.end())
-        return it->second;
+    if (const auto seat = engine::seatNamed(trimmed.toStdString())) {
+        const std::string_view genitive = seat->genitive;
+        return QString::fromUtf8(genitive.data(), static_cast<qsizetype>(genitive.size()));
+    }
     return u"игрока "_s + (trimmed.isEmpty() ? QString::number(player) : trimmed);
 }
 
@@ -71,18 +70,27 @@ std::size_t index(int player)
 
 SheetPanel::SheetPanel(QWidget *parent) : QWidget(parent) {}
 
-void SheetPanel::build(int players, platform::Desktop &desktop)
+void SheetPanel::prepare(int players, platform::Desktop &desktop)
 {
     m_players = players;
     m_desktop = &desktop;
     m_nameFont = widgets::narrowFont();
+    m_unbuilt = engine::SheetTexts::withDesignTexts(players);
+}
 
+void SheetPanel::build()
+{
+    if (built())
+        return;
+    const int players = m_players;
     m_picture = new QLabel(this);
     m_picture->setObjectName(u"PoolFor"_s + QString::number(players));
+    m_picture->setTextFormat(Qt::PlainText);
     m_picture->setGeometry(PicturePlace.left, PicturePlace.top, PicturePlace.width, PicturePlace.height);
 
     auto *whistLabel = new QLabel(u"Вист ="_s, this);
     whistLabel->setObjectName(u"WhistEqualToTextFor"_s + QString::number(players));
+    whistLabel->setTextFormat(Qt::PlainText);
     whistLabel->move(WhistLabelPlace.left, WhistLabelPlace.top);
     whistLabel->adjustSize();
 
@@ -92,7 +100,9 @@ void SheetPanel::build(int players, platform::Desktop &desktop)
     resultFont.setBold(true);
     resultFont.setPixelSize(19);
 
-    const engine::SheetTexts design = engine::SheetTexts::withDesignTexts(players);
+    // The texts the sheet held before it was built: the design texts and whatever the program wrote.
+    const engine::SheetTexts texts = std::move(*m_unbuilt);
+    m_unbuilt.reset();
     for (const SheetField &row : sheetLayout(players)) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QString::fromStdString(engine::fieldName(row.field, players)));
@@ -115,7 +125,7 @@ void SheetPanel::build(int players, platform::Desktop &desktop)
         }
         case FieldKind::Name: {
             edit->setFont(m_nameFont);
-            edit->setText(QString::fromStdString(design.text(row.field)));
+            writeText(edit, QString::fromStdString(texts.text(row.field)));
             edit->installEventFilter(this);
             const std::size_t p = index(row.field.player);
             m_namesBefore.at(p) = edit->text();
@@ -134,13 +144,35 @@ void SheetPanel::build(int players, platform::Desktop &desktop)
             edit->setPalette(buttonFace);
             edit->setProperty(TypingLimitProperty, typingLimit(row.field.kind));
             edit->setMaxLength(typingLimit(row.field.kind));
-            edit->setText(QString::fromStdString(design.text(row.field)));
+            writeText(edit, QString::fromStdString(texts.text(row.field)));
             connect(edit, &QLineEdit::textEdited, edit,
                     [edit](const QString &text) { fitTypingLimit(edit, text.size()); });
             break;
         }
+        // Only the player's own edits count as typing: text set by the program sends no textEdited.
+        if (row.field.kind != FieldKind::Result)
+            connect(edit, &QLineEdit::textEdited, this, &SheetPanel::typedInto);
     }
     updateAccessibleNames();
+}
+
+QString SheetPanel::fieldText(FieldId id) const
+{
+    if (!built())
+        return id.kind == FieldKind::Result ? QString() : QString::fromStdString(m_unbuilt->text(id));
+    const QLineEdit *edit = field(id);
+    return edit ? edit->text() : QString();
+}
+
+void SheetPanel::setFieldText(FieldId id, const QString &text)
+{
+    if (!built()) {
+        if (id.kind != FieldKind::Result)
+            m_unbuilt->text(id) = text.toStdString();
+        return;
+    }
+    if (QLineEdit *edit = field(id))
+        writeText(edit, text);
 }
 
 void SheetPanel::showEvent(QShowEvent *event)
@@ -179,6 +211,8 @@ QLineEdit *SheetPanel::field(FieldId id) const
 std::vector<QWidget *> SheetPanel::tabChain() const
 {
     std::vector<QWidget *> chain;
+    if (!built())
+        return chain;
     for (const SheetField &row : sheetLayout(m_players)) {
         if (row.field.kind != FieldKind::Result)
             chain.push_back(field(row.field));
@@ -186,13 +220,15 @@ std::vector<QWidget *> SheetPanel::tabChain() const
     return chain;
 }
 
-int SheetPanel::nameInnerWidth() const
+int SheetPanel::nameInnerWidth()
 {
-    return m_names[0]->width() - 2 * NameBorder;
+    return fieldSize(FieldKind::Name).width - 2 * NameBorder;
 }
 
 engine::SheetTexts SheetPanel::texts() const
 {
+    if (!built())
+        return *m_unbuilt;
     engine::SheetTexts texts = engine::SheetTexts::withDesignTexts(m_players);
     for (const SheetField &row : sheetLayout(m_players)) {
         if (row.field.kind != FieldKind::Result)
@@ -210,6 +246,13 @@ void SheetPanel::writeText(QLineEdit *edit, const QString &text)
 
 void SheetPanel::load(const engine::SheetTexts &texts)
 {
+    if (!built()) {
+        for (const SheetField &row : sheetLayout(m_players)) {
+            if (row.field.kind != FieldKind::Result)
+                m_unbuilt->text(row.field) = texts.text(row.field);
+        }
+        return;
+    }
     for (const SheetField &row : sheetLayout(m_players)) {
         if (row.field.kind != FieldKind::Result)
             writeText(field(row.field), QString::fromStdString(texts.text(row.field)));
@@ -221,7 +264,7 @@ void SheetPanel::clearNumbers()
     for (const SheetField &row : sheetLayout(m_players)) {
         const FieldKind kind = row.field.kind;
         if (kind == FieldKind::Heap || kind == FieldKind::Pool || kind == FieldKind::Whists)
-            writeText(field(row.field), QString());
+            setFieldText(row.field, QString());
     }
 }
 
@@ -241,17 +284,21 @@ void SheetPanel::showResults(const std::vector<engine::ShownResult> &results)
 
 void SheetPanel::setResultsVisible(bool visible)
 {
+    if (!built())
+        return; // a sheet never shown has no results to show or hide
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_players); ++i)
         m_results[i]->setVisible(visible);
 }
 
 bool SheetPanel::resultsShown() const
 {
-    return !m_results[0]->isHidden();
+    return built() && !m_results[0]->isHidden();
 }
 
 void SheetPanel::resetResultColours()
 {
+    if (!built())
+        return;
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_players); ++i)
         setResultColour(m_results[i], false);
 }

@@ -33,16 +33,27 @@ class SheetPanel : public QWidget
 public:
     explicit SheetPanel(QWidget *parent = nullptr);
 
-    // Makes the sheet's controls; the picture is decoded when the sheet is first shown.
-    void build(int players, platform::Desktop &desktop);
+    // The sheet of `players` with its design texts, as yet without controls: a sheet the player never
+    // turns to costs nothing at start. Its texts can be read and written all the same.
+    void prepare(int players, platform::Desktop &desktop);
+    // Makes the sheet's controls from the texts it holds (once; the window does it before the sheet is
+    // first shown). The picture is decoded when the sheet is first shown.
+    void build();
+    bool built() const { return !m_unbuilt.has_value(); }
 
     int players() const { return m_players; }
+    // A control of the built sheet.
     QLineEdit *field(engine::FieldId id) const;
-    // The fields the Tab key visits, in order.
+    // The fields the Tab key visits, in order; none before the sheet is built.
     std::vector<QWidget *> tabChain() const;
 
+    // A field's text, built or not (a result has none before the sheet is built); text the program
+    // writes is kept whole, even beyond the typing limit.
+    QString fieldText(engine::FieldId id) const;
+    void setFieldText(engine::FieldId id, const QString &text);
+
     // The width a name may fill, inside the field's border, and the font names are measured in.
-    int nameInnerWidth() const;
+    static int nameInnerWidth();
     QFont nameFont() const { return m_nameFont; }
 
     engine::SheetTexts texts() const;
@@ -65,6 +76,10 @@ public:
     bool calculated = false;
     // The settled record behind the results on this sheet, while nothing has replaced them.
     std::optional<correction::SettledSheet> settled;
+
+signals:
+    // The player typed into a field of this sheet.
+    void typedInto();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -90,6 +105,8 @@ private:
     std::array<std::array<QLineEdit *, engine::MaxPlayers>, engine::MaxPlayers> m_whists{};
     // Each name field's text before the player's last edit.
     std::array<QString, engine::MaxPlayers> m_namesBefore;
+    // The texts of a sheet not yet built; nothing once it is.
+    std::optional<engine::SheetTexts> m_unbuilt;
 };
 
 } // namespace zelvara::app

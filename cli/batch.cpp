@@ -34,13 +34,14 @@ std::optional<bool> appendBatchLine(std::string &out, std::string_view line, std
     if (line.find_first_not_of(" \t\r") == std::string_view::npos) {
         return std::nullopt;
     }
-    const auto parsed = parseRequest(line);
+    auto parsed = parseRequest(line);
     if (const auto *error = std::get_if<InputError>(&parsed)) {
         appendErrorLine(out, number, error->what);
         return false;
     }
-    const auto &request = std::get<Request>(parsed);
-    const Report report = settleRequest(request, request.decimalSeparator.value_or(regionalSeparator), additions);
+    auto &request = std::get<Request>(parsed);
+    const char separator = request.decimalSeparator.value_or(regionalSeparator);
+    const Report report = settleRequest(std::move(request), separator, additions);
     appendJsonLine(out, report, number);
     return exitStatus(report) == ExitStatus::Settled;
 }

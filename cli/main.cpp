@@ -3,9 +3,11 @@
 // tests, with the same engine as the window. How it ends is cli::ExitStatus; Usage below says it in words.
 
 #include "cli/batch.h"
+#include "cli/regional.h"
 #include "cli/report.h"
 #include "cli/request.h"
 #include "sheetfile/json_text.h"
+#include "zelvara/version.h"
 
 #include <array>
 #include <cerrno>
@@ -167,21 +169,6 @@ std::variant<Arguments, UsageError> readArguments(int argc, char **argv)
     return arguments;
 }
 
-// The one place that asks the locale: the window reads and writes numbers with the user's regional
-// decimal separator, so a sheet that names none gets that one.
-char regionalDecimalSeparator()
-{
-    char separator = '.';
-    if (std::setlocale(LC_NUMERIC, "") != nullptr) {
-        const std::lconv *conventions = std::localeconv();
-        if (conventions != nullptr && std::string_view(conventions->decimal_point) == ",") {
-            separator = ',';
-        }
-    }
-    std::setlocale(LC_NUMERIC, "C");
-    return separator;
-}
-
 // The one place that opens a file; the caller closes it right after reading. -1 with errno on failure.
 int openInput(const Input &input)
 {
@@ -227,7 +214,7 @@ std::variant<std::string, ReadFailure> readSheetText(int file)
 
 int runBatch(const Arguments &arguments)
 {
-    const char regional = regionalDecimalSeparator();
+    const char regional = cli::regionalDecimalSeparator();
     const std::vector<Input> inputs = arguments.inputs.empty() ? std::vector<Input>{{"-", true}} : arguments.inputs;
     cli::BatchProgress progress;
     bool unopened = false;
@@ -268,7 +255,8 @@ int run(int argc, char **argv)
         return code(writeOut(Usage) ? ExitStatus::Settled : ExitStatus::BadInput);
     }
     if (arguments.version) {
-        return code(writeOut("zelvara-settle " ZELVARA_VERSION "\n") ? ExitStatus::Settled : ExitStatus::BadInput);
+        return code(writeOut(std::string("zelvara-settle ") + zelvara::Version + "\n") ? ExitStatus::Settled
+                                                                                       : ExitStatus::BadInput);
     }
     if (arguments.batch) {
         return runBatch(arguments);
@@ -292,15 +280,15 @@ int run(int argc, char **argv)
         return code(ExitStatus::BadInput);
     }
 
-    const auto parsed = cli::parseRequest(text);
+    auto parsed = cli::parseRequest(text);
     if (const auto *error = std::get_if<cli::InputError>(&parsed)) {
         complain(error->what);
         return code(ExitStatus::BadInput);
     }
-    const auto &request = std::get<cli::Request>(parsed);
-    const char separator = request.decimalSeparator.value_or(regionalDecimalSeparator());
+    auto &request = std::get<cli::Request>(parsed);
+    const char separator = request.decimalSeparator.value_or(cli::regionalDecimalSeparator());
 
-    const cli::Report report = cli::settleRequest(request, separator, arguments.additions);
+    const cli::Report report = cli::settleRequest(std::move(request), separator, arguments.additions);
     const std::string out = arguments.json ? cli::formatJson(report) : cli::formatTable(report);
     return code(writeOut(out) ? cli::exitStatus(report) : ExitStatus::BadInput);
 }

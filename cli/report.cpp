@@ -11,6 +11,7 @@
 #include <boost/json/value.hpp>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -62,6 +63,16 @@ std::string padded(std::string_view text, std::size_t width, bool right)
 {
     const std::string fill(width - std::min(width, characterCount(text)), ' ');
     return right ? fill + std::string(text) : std::string(text) + fill;
+}
+
+// The fields an answer wrote, by control name, each with its last text as the window shows it.
+std::map<std::string, std::string> writtenFields(const correction::Shown &shown, int players)
+{
+    std::map<std::string, std::string> fields;
+    for (const correction::FieldWrite &write : shown.writes) {
+        fields[engine::fieldName(write.field, players)] = write.text;
+    }
+    return fields;
 }
 
 std::string text(engine::Extended value, char decimalSeparator)
@@ -128,52 +139,57 @@ json::object breakdownJson(const engine::Breakdown &breakdown, char decimalSepar
 
 } // namespace
 
-Report settleRequest(const Request &request, char decimalSeparator, Additions additions)
+Report settleRequest(Request request, char decimalSeparator, Additions additions)
 {
     Report report;
-    report.players = request.sheet.players;
-    report.names = request.sheet.names;
-    report.decimalSeparator = decimalSeparator;
-
-    const engine::SheetRecord record{request.sheet, request.options, decimalSeparator, request.answer};
-    correction::Played played = correction::play(record);
-    if (const auto *failure = std::get_if<engine::ValidationFailure>(&played)) {
-        report.message = failure->message;
-        return report;
-    }
-    if (const auto *asked = std::get_if<correction::Asked>(&played)) {
-        report.dialog = asked->dialog;
-        if (asked->dialog == CorrectionDialog::ConfirmOfChange) {
-            report.proposal = {asked->proposal.line1, asked->proposal.line2};
-        }
-        return report;
-    }
-    const correction::Shown &shown = std::get<correction::Shown>(played);
-    report.results = shown.results;
-    if (shown.dialog) {
-        report.dialog = shown.dialog;
-        if (*shown.dialog == CorrectionDialog::ConfirmOfChange) {
-            report.proposal = {shown.proposal.line1, shown.proposal.line2};
-        }
-        report.fields.emplace();
-        for (const correction::FieldWrite &write : shown.writes) {
-            (*report.fields)[engine::fieldName(write.field, report.players)] = write.text;
-        }
-    }
-    if (additions.payments || additions.explain) {
-        report.account = correction::explain(record, shown);
-        report.payments = additions.payments;
-        report.explain = additions.explain;
+    report.record = {std::move(request.sheet), request.options, decimalSeparator, request.answer};
+    report.played = correction::play(report.record);
+    report.additions = additions;
+    if (const correction::Shown *shown = report.shown(); shown && (additions.payments || additions.explain)) {
+        report.explanation = correction::explain(report.record, *shown);
     }
     return report;
 }
 
+const std::string *Report::message() const
+{
+    const auto *failure = std::get_if<engine::ValidationFailure>(&played);
+    return failure ? &failure->message : nullptr;
+}
+
+std::optional<CorrectionDialog> Report::dialog() const
+{
+    if (const auto *asked = std::get_if<correction::Asked>(&played)) {
+        return asked->dialog;
+    }
+    if (const auto *results = std::get_if<correction::Shown>(&played)) {
+        return results->dialog;
+    }
+    return std::nullopt;
+}
+
+const correction::Proposal *Report::proposal() const
+{
+    if (dialog() != CorrectionDialog::ConfirmOfChange) {
+        return nullptr;
+    }
+    if (const auto *asked = std::get_if<correction::Asked>(&played)) {
+        return &asked->proposal;
+    }
+    return &std::get<correction::Shown>(played).proposal;
+}
+
+const correction::Shown *Report::shown() const
+{
+    return std::get_if<correction::Shown>(&played);
+}
+
 ExitStatus exitStatus(const Report &report)
 {
-    if (report.message) {
+    if (report.message()) {
         return ExitStatus::Refused;
     }
-    if (report.dialog && !report.fields) {
+    if (std::holds_alternative<correction::Asked>(report.played)) {
         return ExitStatus::Unanswered;
     }
     return ExitStatus::Settled;
@@ -185,55 +201,57 @@ namespace {
 // at once which sheet a line answers.
 json::object reportJson(const Report &report, std::optional<std::uint64_t> batchLine, const json::storage_ptr &memory)
 {
+    const char separator = report.record.decimalSeparator;
+    const int players = report.record.sheet.players;
+    const correction::Shown *shown = report.shown();
     json::object out(memory);
     out.reserve(8); // all that a report writes
     if (batchLine) {
         out.emplace("line", *batchLine);
     }
-    if (report.message) {
-        out.emplace("message", view(*report.message));
+    if (const std::string *message = report.message()) {
+        out.emplace("message", view(*message));
     }
-    if (report.dialog) {
-        out.emplace("dialog", dialogName(*report.dialog));
+    if (const auto dialog = report.dialog()) {
+        out.emplace("dialog", dialogName(*dialog));
     }
-    if (report.proposal) {
+    if (const correction::Proposal *proposal = report.proposal()) {
         json::array lines(memory);
-        for (const std::string &line : *report.proposal) {
-            lines.emplace_back(view(line));
-        }
+        lines.emplace_back(view(proposal->line1));
+        lines.emplace_back(view(proposal->line2));
         out.emplace("proposal", std::move(lines));
     }
-    if (report.fields) {
+    if (shown && shown->dialog) {
         json::object fields(memory);
-        for (const auto &[name, value] : *report.fields) {
+        for (const auto &[name, value] : writtenFields(*shown, players)) {
             fields.emplace(view(name), view(value));
         }
         out.emplace("fields", std::move(fields));
     }
-    if (!report.results.empty()) {
+    if (shown && !shown->results.empty()) {
         json::object results(memory);
-        results.reserve(report.results.size());
-        for (std::size_t i = 0; i < report.results.size(); ++i) {
-            const engine::ShownResult &shown = report.results[i];
-            json::object result(memory);
-            result.reserve(2);
-            result.emplace("text", view(shown.text));
-            result.emplace("color", colourName(shown.tone));
-            results.emplace(resultFieldName(static_cast<int>(i) + 1, report.players), std::move(result));
+        results.reserve(shown->results.size());
+        for (std::size_t i = 0; i < shown->results.size(); ++i) {
+            const engine::ShownResult &result = shown->results[i];
+            json::object entry(memory);
+            entry.reserve(2);
+            entry.emplace("text", view(result.text));
+            entry.emplace("color", colourName(result.tone));
+            results.emplace(resultFieldName(static_cast<int>(i) + 1, players), std::move(entry));
         }
         out.emplace("results", std::move(results));
     }
-    if (report.account) {
-        const correction::Explanation &account = *report.account;
-        if (report.payments) {
-            out.emplace("pairs", transfersJson(account.payments.pairs, report.decimalSeparator, memory));
-            out.emplace("payments", transfersJson(account.payments.transfers, report.decimalSeparator, memory));
+    if (report.explanation) {
+        const correction::Explanation &account = *report.explanation;
+        if (report.additions.payments) {
+            out.emplace("pairs", transfersJson(account.payments.pairs, separator, memory));
+            out.emplace("payments", transfersJson(account.payments.transfers, separator, memory));
             if (!account.paymentsNote.empty()) {
                 out.emplace("paymentsNote", view(account.paymentsNote));
             }
         }
-        if (report.explain) {
-            out.emplace("breakdown", breakdownJson(account.breakdown, report.decimalSeparator, memory));
+        if (report.additions.explain) {
+            out.emplace("breakdown", breakdownJson(account.breakdown, separator, memory));
         }
     }
     return out;
@@ -270,58 +288,65 @@ std::string formatTable(const Report &report)
 {
     // Names reach the proposal, the fields written, the payments and the breakdown too: every text but
     // the program's own words goes through shown().
-    const auto shown = [](std::string_view text) { return sheetfile::visibleControls(text); };
+    const auto visible = [](std::string_view text) { return sheetfile::visibleControls(text); };
+    const int players = report.record.sheet.players;
+    const correction::Shown *shown = report.shown();
     std::string text;
-    if (report.message) {
-        text += shown(*report.message) + "\n";
+    if (const std::string *message = report.message()) {
+        text += visible(*message) + "\n";
     }
-    if (report.dialog) {
-        text += std::string("dialog: ") + dialogName(*report.dialog) + "\n";
+    const auto dialog = report.dialog();
+    if (dialog) {
+        text += std::string("dialog: ") + dialogName(*dialog) + "\n";
     }
-    if (report.proposal) {
-        text += "proposal: " + shown((*report.proposal)[0]) + "\n";
-        if (!(*report.proposal)[1].empty()) {
-            text += "          " + shown((*report.proposal)[1]) + "\n";
+    if (const correction::Proposal *proposal = report.proposal()) {
+        text += "proposal: " + visible(proposal->line1) + "\n";
+        if (!proposal->line2.empty()) {
+            text += "          " + visible(proposal->line2) + "\n";
         }
     }
-    if (report.dialog && !report.fields) {
-        text += *report.dialog == CorrectionDialog::ChoiceOfPlayer
+    if (std::holds_alternative<correction::Asked>(report.played)) {
+        text += *dialog == CorrectionDialog::ChoiceOfPlayer
                     ? "no answer given: add \"answer\": {\"button\": \"OK\", \"player\": k} for the drawn player k, "
                       "or {\"button\": \"Cancel\"}\n"
                     : "no answer given: add \"answer\": {\"button\": \"OK\"} or {\"button\": \"Cancel\"}\n";
     }
-    if (report.fields && !report.fields->empty()) {
+    if (shown == nullptr) {
+        return text;
+    }
+    if (shown->dialog && !shown->writes.empty()) {
         text += "fields written:\n";
-        for (const auto &[name, value] : *report.fields) {
-            text.append("  ").append(name).append(" = ").append(shown(value)).append("\n");
+        for (const auto &[name, value] : writtenFields(*shown, players)) {
+            text.append("  ").append(name).append(" = ").append(visible(value)).append("\n");
         }
     }
 
+    const std::vector<engine::ShownResult> &results = shown->results;
     std::array<std::string, engine::MaxPlayers> names;
     std::size_t nameWidth = 0;
     std::size_t resultWidth = 0;
-    for (std::size_t i = 0; i < report.results.size() && i < names.size(); ++i) {
-        names[i] = shown(report.names[i]);
+    for (std::size_t i = 0; i < results.size() && i < names.size(); ++i) {
+        names[i] = visible(report.record.sheet.names[i]);
         nameWidth = std::max(nameWidth, characterCount(names[i]));
-        resultWidth = std::max(resultWidth, characterCount(report.results[i].text));
+        resultWidth = std::max(resultWidth, characterCount(results[i].text));
     }
-    for (std::size_t i = 0; i < report.results.size() && i < names.size(); ++i) {
-        const engine::ShownResult &result = report.results[i];
+    for (std::size_t i = 0; i < results.size() && i < names.size(); ++i) {
+        const engine::ShownResult &result = results[i];
         std::string line = padded(names[i], nameWidth, false) + "  " + padded(result.text, resultWidth, true);
         if (result.tone == engine::Tone::Loss) {
             line += "  (убыток)";
         }
         text += line + "\n";
     }
-    if (report.account) {
-        const correction::Explanation &account = *report.account;
+    if (report.explanation) {
+        const correction::Explanation &account = *report.explanation;
         const auto list = [&](const char *title, const std::vector<std::string> &lines) {
             text.append("\n").append(title).append("\n");
             for (const std::string &line : lines) {
-                text.append("  ").append(shown(line)).append("\n");
+                text.append("  ").append(visible(line)).append("\n");
             }
         };
-        if (report.payments) {
+        if (report.additions.payments) {
             if (!account.pairLines.empty() || !account.transferLines.empty()) {
                 list("Кто кому платит, по парам:", account.pairLines);
                 list("Наименьшим числом переводов:", account.transferLines);
@@ -331,10 +356,10 @@ std::string formatTable(const Report &report)
                 text += "\n"; // the note alone, as when the totals are too large to pay
             }
             if (!account.paymentsNote.empty()) {
-                text += "Примечание: " + shown(account.paymentsNote) + "\n";
+                text += "Примечание: " + visible(account.paymentsNote) + "\n";
             }
         }
-        if (report.explain) {
+        if (report.additions.explain) {
             list("Подробный расчет:", account.breakdown.lines);
         }
     }

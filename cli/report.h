@@ -6,33 +6,11 @@
 #include "engine/result_format.h"
 #include "engine/settlement.h"
 
-#include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace zelvara::cli {
-
-// Everything one run shows: a message, or the dialog that opened with its proposal and what the answer
-// wrote, and the results when there are any.
-struct Report
-{
-    int players = 4;
-    std::array<std::string, engine::MaxPlayers> names;
-    std::optional<std::string> message;
-    std::optional<engine::CorrectionDialog> dialog;
-    std::optional<std::array<std::string, 2>> proposal;
-    // Control name -> new text, present once an answer has been applied (empty after "Отмена").
-    std::optional<std::map<std::string, std::string>> fields;
-    std::vector<engine::ShownResult> results;
-    // Who pays whom and the breakdown, when asked for and results are shown.
-    std::optional<correction::Explanation> account;
-    bool payments = false;
-    bool explain = false;
-    char decimalSeparator = ',';
-};
 
 // What to add to the results: payments (--payments) and the breakdown (--explain).
 struct Additions
@@ -41,9 +19,28 @@ struct Additions
     bool explain = false;
 };
 
-// Settles the request's sheet as the window would on "Рассчитать", then presses the answer's button if
-// a correction dialog opens. decimalSeparator is the one in force (',' or '.').
-Report settleRequest(const Request &request, char decimalSeparator, Additions additions = {});
+// One run of a sheet: its record, what playing it gave (a message, the dialog that opened with no
+// answer, or the results with what an answer wrote), and who pays whom with the breakdown when asked.
+struct Report
+{
+    engine::SheetRecord record;
+    correction::Played played;
+    std::optional<correction::Explanation> explanation;
+    Additions additions;
+
+    // The message of a failed check; nullptr otherwise.
+    const std::string *message() const;
+    // The correction dialog that opened, answered or not.
+    std::optional<engine::CorrectionDialog> dialog() const;
+    // The confirmed correction's proposal, when its dialog opened; nullptr otherwise.
+    const correction::Proposal *proposal() const;
+    // The results and what an answer wrote; nullptr unless results are shown.
+    const correction::Shown *shown() const;
+};
+
+// Plays the request's sheet as the window would on "Рассчитать", pressing the answer's button if a
+// correction dialog opens. decimalSeparator is the one in force (',' or '.').
+Report settleRequest(Request request, char decimalSeparator, Additions additions = {});
 
 // How zelvara-settle ends, the one place that numbers it; the usage text and the manual page say the same
 // in words.

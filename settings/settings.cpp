@@ -110,7 +110,8 @@ SettingsToApply applySettings(const StoredSettings &stored, char decimalSeparato
     else if (stored.gameType == 2)
         apply.gameType = engine::GameType::Leningrad;
 
-    if (stored.playersNumber >= engine::MinPlayers && stored.playersNumber <= engine::MaxPlayers)
+    const bool validCount = stored.playersNumber >= engine::MinPlayers && stored.playersNumber <= engine::MaxPlayers;
+    if (validCount)
         apply.players = stored.playersNumber;
 
     // The choice "less one" depends on the stored count, not on the sheet shown: a count out of range
@@ -120,9 +121,8 @@ SettingsToApply applySettings(const StoredSettings &stored, char decimalSeparato
         apply.heapDivision = engine::HeapDivision::OnNPlayers;
         break;
     case 2:
-        apply.heapDivision = stored.playersNumber == 4 || stored.playersNumber == 3
-                                 ? engine::HeapDivision::OnNPlayersMinus1
-                                 : engine::HeapDivision::Nondivisible;
+        apply.heapDivision = engine::effectiveDivision(engine::HeapDivision::OnNPlayersMinus1,
+                                                       validCount ? stored.playersNumber : engine::MinPlayers);
         break;
     case 3:
         apply.heapDivision = engine::HeapDivision::Nondivisible;

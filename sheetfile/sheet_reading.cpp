@@ -578,12 +578,7 @@ private:
                        describe(found),
                    "heapDivisibility");
         }
-        const auto division = static_cast<engine::HeapDivision>(*chosen);
-        // The window never offers dividing on N - 1 to two players and moves the choice to "Не делится".
-        if (division == engine::HeapDivision::OnNPlayersMinus1 && players == 2) {
-            return engine::HeapDivision::Nondivisible;
-        }
-        return division;
+        return engine::effectiveDivision(static_cast<engine::HeapDivision>(*chosen), players);
     }
 
     std::optional<char> decimalSeparator()

@@ -28,11 +28,7 @@ json::string_view word(std::string_view name)
 
 json::string_view heapDivisionName(engine::HeapDivision division, int players)
 {
-    // Two players never divide by one; the window shows that choice as "Не делится".
-    if (division == engine::HeapDivision::OnNPlayersMinus1 && players == 2) {
-        division = engine::HeapDivision::Nondivisible;
-    }
-    return word(HeapDivisionNames.at(static_cast<std::size_t>(division)));
+    return word(HeapDivisionNames.at(static_cast<std::size_t>(engine::effectiveDivision(division, players))));
 }
 
 // The fields sheet by sheet as the window lays them out.

@@ -4,9 +4,11 @@
 #include "platform/jpeg_image.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QProxyStyle>
 
 #include <vector>
 
@@ -88,6 +90,34 @@ QIcon pngIcon(const QString &normal, const QString &disabled)
     if (!disabled.isEmpty())
         add(disabled, QIcon::Disabled);
     return icon;
+}
+
+namespace {
+
+class ProgramStyle final : public QProxyStyle
+{
+public:
+    QIcon standardIcon(StandardPixmap which, const QStyleOption *option, const QWidget *widget) const override
+    {
+        // The menu bar makes its overflow button, with this picture, when it is built.
+        if (which == SP_ToolBarHorizontalExtensionButton) {
+            const QString folder = u":/qt-project.org/styles/commonstyle/images/"_s;
+            const QString name =
+                widget && widget->layoutDirection() == Qt::RightToLeft ? u"toolbar-ext-h-rtl-"_s : u"toolbar-ext-h-"_s;
+            QIcon icon;
+            for (const int size : {8, 16, 32})
+                icon.addPixmap(pngPixmap(folder + name + QString::number(size) + u".png"_s));
+            return icon;
+        }
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+};
+
+} // namespace
+
+void useProgramStyle()
+{
+    QApplication::setStyle(new ProgramStyle); // the application owns its style
 }
 
 QPixmap artwork(const QString &path, qreal ratio)

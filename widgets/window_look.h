@@ -34,6 +34,12 @@ QIcon pngIcon(const QString &normal, const QString &disabled = {});
 // ("*.jpg") or PNG; a null pixmap when neither file reads.
 QPixmap artwork(const QString &path, qreal ratio);
 
+// The toolkit's style with one change: the pictures it draws for its own controls (the menu bar's
+// overflow button) are read as the PNG files they are. Asked for by name, the toolkit would have each
+// of its image plugins loaded to guess their format, at the start of every run. Set on the application
+// before the first window; the style is the application's from then on.
+void useProgramStyle();
+
 // Tab enters a group of options at its checked button, whoever checked it: the player or the program.
 void tabToCheckedOption(std::initializer_list<QAbstractButton *> group);
 

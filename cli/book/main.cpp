@@ -8,7 +8,9 @@
 #include "book/settled_sheet.h"
 #include "cli/book/local_time.h"
 #include "cli/book/output.h"
+#include "cli/regional.h"
 #include "sheetfile/sheet_file.h"
+#include "zelvara/version.h"
 
 #include <cerrno>
 #include <clocale>
@@ -91,21 +93,6 @@ bool writeOut(std::string_view text)
         return false;
     }
     return true;
-}
-
-// The user's decimal separator, as the window reads and writes numbers with it: the one place that
-// asks the locale.
-char regionalDecimalSeparator()
-{
-    char separator = '.';
-    if (std::setlocale(LC_NUMERIC, "") != nullptr) {
-        const std::lconv *conventions = std::localeconv();
-        if (conventions != nullptr && std::string_view(conventions->decimal_point) == ",") {
-            separator = ',';
-        }
-    }
-    std::setlocale(LC_NUMERIC, "C");
-    return separator;
 }
 
 struct Arguments
@@ -372,13 +359,13 @@ int run(int argc, char **argv)
         return writeOut(Usage) ? Done : UsageError;
     }
     if (a.version) {
-        return writeOut("zelvara-book " ZELVARA_VERSION "\n") ? Done : UsageError;
+        return writeOut(std::string("zelvara-book ") + zelvara::Version + "\n") ? Done : UsageError;
     }
     if (const auto why = misuse(a)) {
         complain(*why);
         return UsageError;
     }
-    const char separator = regionalDecimalSeparator();
+    const char separator = zelvara::cli::regionalDecimalSeparator();
     const std::string path = a.book.value_or(zelvara::book::defaultBookPath(
         std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))); // NOLINT(concurrency-mt-unsafe)
     const bool writes = a.command == "add" || a.command == "rename" || a.command == "merge";

@@ -163,12 +163,12 @@ void MainWindowTest::window_hasFixedClientAndNoMinimiseBox()
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QCOMPARE(m_window->windowTitle(), u"Zelvara - программа для расчета пули в преферансе"_s);
     QCOMPARE(m_window->findChild<QAction *>(u"New"_s)->shortcut(), QKeySequence(u"Ctrl+N"_s));
-    // The artwork is compiled in and decodes: the banner and every sheet's drawing, a hidden sheet's
-    // only once the player first turns to it.
+    // The artwork is compiled in and decodes: the banner and every sheet's drawing. A hidden sheet and its
+    // drawing are made only once the player first turns to it.
     QVERIFY(!find<QLabel>(u"Preference"_s)->pixmap().isNull());
     QVERIFY(!find<QLabel>(u"PoolFor4"_s)->pixmap().isNull());
-    QVERIFY(find<QLabel>(u"PoolFor3"_s)->pixmap().isNull());
-    QVERIFY(find<QLabel>(u"PoolFor2"_s)->pixmap().isNull());
+    QVERIFY(!m_window->findChild<QLabel *>(u"PoolFor3"_s));
+    QVERIFY(!m_window->findChild<QLineEdit *>(u"HeapOfP1For2"_s));
     selectPlayers(3);
     selectPlayers(2);
     QVERIFY(!find<QLabel>(u"PoolFor3"_s)->pixmap().isNull());
@@ -646,9 +646,14 @@ void MainWindowTest::accessibleNames_followPlayerNames()
     QCOMPARE(edit(u"NameOfP1For4"_s)->accessibleName(), u"Имя игрока 1"_s);
     QCOMPARE(edit(u"ResultOfP4For4"_s)->accessibleName(), u"Итог игрока Юг"_s);
     QCOMPARE(edit(u"WhistsOfP1ToP2For4"_s)->accessibleName(), u"Висты Запада на Севера"_s);
-    QCOMPARE(edit(u"WhistsOfP2ToP1For2"_s)->accessibleName(), u"Висты Юга на Севера"_s);
+    // A name the program writes into a sheet not shown yet is there when the sheet first shows.
+    m_window->setFieldText(u"NameOfP1For2"_s, u"Оля"_s);
+    selectPlayers(2);
+    QCOMPARE(edit(u"WhistsOfP2ToP1For2"_s)->accessibleName(), u"Висты Юга на игрока Оля"_s);
+    selectPlayers(3);
     QCOMPARE(edit(u"ValueOfWhistFor3"_s)->accessibleName(), u"Цена виста"_s);
 
+    selectPlayers(4);
     type(u"NameOfP2For4"_s, u"Петя"_s);
     QCOMPARE(edit(u"HeapOfP2For4"_s)->accessibleName(), u"Гора игрока Петя"_s);
     QCOMPARE(edit(u"WhistsOfP1ToP2For4"_s)->accessibleName(), u"Висты Запада на игрока Петя"_s);

@@ -13,6 +13,7 @@
 #include "sheetfile/sheet_file.h"
 #include "tests/support/find_control.h"
 #include "tests/support/recording_desktop.h"
+#include "tests/support/test_files.h"
 
 #include <QDate>
 #include <QDir>
@@ -42,7 +43,9 @@
 using namespace Qt::StringLiterals;
 using zelvara::app::SheetFileController;
 using zelvara::app::TZelvara;
+using zelvara::testing::readBytes;
 using zelvara::testing::RecordingDesktop;
+using zelvara::testing::writeBytes;
 namespace engine = zelvara::engine;
 
 namespace {
@@ -73,19 +76,6 @@ QString fieldsOf(const engine::SheetTexts &texts)
             parts << QString::fromStdString(texts.whists[i][j]);
     }
     return parts.join(u'|');
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -282,7 +272,7 @@ void SheetFileControllerTest::saveThenOpen_givesTheSameSheet()
 
     m_window->loadSheet(texts, options);
     QVERIFY(save(path(u"sheet.zelvara"_s)));
-    const QJsonObject saved = QJsonDocument::fromJson(readFile(path(u"sheet.zelvara"_s))).object();
+    const QJsonObject saved = QJsonDocument::fromJson(readBytes(path(u"sheet.zelvara"_s))).object();
     QCOMPARE(saved.value(u"format"_s).toString(), u"zelvara-sheet"_s);
     QCOMPARE(saved.value(u"decimalSeparator"_s).toString(), QString(QChar::fromLatin1(separator)));
     const QDateTime when = QDateTime::fromString(saved.value(u"saved"_s).toString(), Qt::ISODate);
@@ -332,7 +322,7 @@ void SheetFileControllerTest::fileDialogs_startInLastFolderUsed()
     // The desktop names the player's documents folder; the home folder serves while it does not exist.
     const QString documents = path(u"Документы"_s);
     QVERIFY(QDir(m_folder->path()).mkdir(u"config"_s));
-    writeFile(path(u"config/user-dirs.dirs"_s), "XDG_DOCUMENTS_DIR=\"" + QFile::encodeName(documents) + "\"\n");
+    writeBytes(path(u"config/user-dirs.dirs"_s), "XDG_DOCUMENTS_DIR=\"" + QFile::encodeName(documents) + "\"\n");
     const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(u"config"_s)));
     const QString today = u"Пуля "_s + QDate::currentDate().toString(u"yyyy-MM-dd"_s) + u".zelvara"_s;
@@ -410,7 +400,7 @@ void SheetFileControllerTest::badFile_oneMessageAndWindowAsItWas()
     else if (bytes == "<fifo>")
         QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
     else if (bytes != "<none>")
-        writeFile(file, bytes);
+        writeBytes(file, bytes);
 
     // Something on every sheet, results shown on one, so that any change would show.
     m_window->loadSheet(example3(','), Example3Options);
@@ -432,7 +422,7 @@ void SheetFileControllerTest::failedSave_namesPathAndKeepsEarlierFile()
     const QString file = path(u"game.zelvara"_s);
     m_window->loadSheet(example3(','), Example3Options);
     QVERIFY(save(file));
-    const QByteArray earlier = readFile(file);
+    const QByteArray earlier = readBytes(file);
 
     // A file size limit makes every write beyond its first bytes fail, whoever runs the test.
     m_window->loadSheet(engine::SheetTexts::withDesignTexts(4), {});
@@ -449,7 +439,7 @@ void SheetFileControllerTest::failedSave_namesPathAndKeepsEarlierFile()
 
     QCOMPARE(m_desktop.messages, QStringList{u"Не удалось сохранить пулю в файл «%1»."_s.arg(file)});
     QCOMPARE(m_desktop.beeps, 1);
-    QCOMPARE(readFile(file), earlier);
+    QCOMPARE(readBytes(file), earlier);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"game.zelvara"_s});
 
     // A folder that is not there: nothing written anywhere, the message names the path.
@@ -462,20 +452,20 @@ void SheetFileControllerTest::failedSave_namesPathAndKeepsEarlierFile()
     if (::geteuid() != 0)
         return;
     const QString victim = path(u"victim"_s);
-    writeFile(victim, "theirs");
+    writeBytes(victim, "theirs");
     const QString planted = path(u"planted.zelvara"_s);
     QCOMPARE(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(planted).constData()), 0);
     QCOMPARE(::lchown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
     m_desktop.clear();
     save(planted);
     QCOMPARE(m_desktop.messages, QStringList{u"Не удалось сохранить пулю в файл «%1»."_s.arg(planted)});
-    QCOMPARE(readFile(victim), QByteArray("theirs"));
+    QCOMPARE(readBytes(victim), QByteArray("theirs"));
 }
 
 void SheetFileControllerTest::savedSheet_keepsItsNoteAndFileName()
 {
     const QString file = path(u"noted.zelvara"_s);
-    writeFile(file, R"({"format": "zelvara-sheet", "version": 1, "note": "У Петровых, 5 декабря", "players": 2,
+    writeBytes(file, R"({"format": "zelvara-sheet", "version": 1, "note": "У Петровых, 5 декабря", "players": 2,
                         "gameType": "Sochi", "heapDivisibility": "OnNPlayers", "fields": {"HeapOfP1For2": "4"}})");
     QVERIFY(open(file));
     edit(u"HeapOfP1For2"_s)->setText(u"6"_s);
@@ -489,19 +479,19 @@ void SheetFileControllerTest::savedSheet_keepsItsNoteAndFileName()
     // The dialog proposes the file the sheet came from, then the one it was last saved to.
     QCOMPARE(m_desktop.fileDialogs.at(1).start, file);
     QCOMPARE(m_desktop.fileDialogs.at(3).start, path(u"copy.zelvara"_s));
-    const QJsonObject again = QJsonDocument::fromJson(readFile(file)).object();
+    const QJsonObject again = QJsonDocument::fromJson(readBytes(file)).object();
     QCOMPARE(again.value(u"note"_s).toString(), u"У Петровых, 5 декабря"_s);
     QCOMPARE(again.value(u"fields"_s).toObject().value(u"HeapOfP1For2"_s).toString(), u"6"_s);
     // The remark belongs to the sheet, under whatever name it is saved.
-    const QJsonObject copy = QJsonDocument::fromJson(readFile(path(u"copy.zelvara"_s))).object();
+    const QJsonObject copy = QJsonDocument::fromJson(readBytes(path(u"copy.zelvara"_s))).object();
     QCOMPARE(copy.value(u"note"_s).toString(), u"У Петровых, 5 декабря"_s);
-    QVERIFY(!QJsonDocument::fromJson(readFile(path(u"next.zelvara"_s))).object().contains(u"note"_s));
+    QVERIFY(!QJsonDocument::fromJson(readBytes(path(u"next.zelvara"_s))).object().contains(u"note"_s));
 }
 
 void SheetFileControllerTest::settledFile_carriesItsDateUntilTypedInto()
 {
     const QString file = path(u"dated.zelvara"_s);
-    writeFile(file, R"({"format": "zelvara-sheet", "version": 1, "saved": "2026-11-28T23:10:00+03:00",
+    writeBytes(file, R"({"format": "zelvara-sheet", "version": 1, "saved": "2026-11-28T23:10:00+03:00",
                         "note": "Клуб, ноябрь", "players": 2, "gameType": "Sochi", "heapDivisibility": "OnNPlayers",
                         "fields": {"HeapOfP1For2": "4"}})");
     QVERIFY(open(file));
@@ -588,7 +578,7 @@ void SheetFileControllerTest::sheetTooLargeToOpenAgain_notSaved()
     const QByteArray tail = R"(","players":2,"gameType":"Sochi","heapDivisibility":"OnNPlayers"})";
     const auto room = static_cast<qsizetype>(zelvara::sheetfile::MaxFileSize) - head.size() - tail.size();
     const QByteArray earlier = head + QByteArray("\\n").repeated(room / 2) + tail;
-    writeFile(file, earlier);
+    writeBytes(file, earlier);
     QVERIFY(open(file));
     QCOMPARE(m_desktop.messages, QStringList());
 
@@ -597,7 +587,7 @@ void SheetFileControllerTest::sheetTooLargeToOpenAgain_notSaved()
              QStringList{u"Пуля не сохранена в файл «%1»: её текст занял бы больше 1 МБ, а файл такого размера "
                          u"программа не откроет. Файл оставлен как был."_s.arg(file)});
     QCOMPARE(m_desktop.beeps, 1);
-    QCOMPARE(readFile(file), earlier);
+    QCOMPARE(readBytes(file), earlier);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"long.zelvara"_s});
 }
 
@@ -732,7 +722,7 @@ void SheetFileControllerTest::handedFile_duringSaveDialog_waitsForTheSave()
     m_desktop.modal = true;
     m_desktop.whileOpen = [this, handed] { m_files->openHandedFile(handed); };
     QVERIFY(save(path(u"mine.zelvara"_s)));
-    const QJsonObject saved = QJsonDocument::fromJson(readFile(path(u"mine.zelvara"_s))).object();
+    const QJsonObject saved = QJsonDocument::fromJson(readBytes(path(u"mine.zelvara"_s))).object();
     QCOMPARE(saved.value(u"players"_s).toInt(), 4);
     QCOMPARE(saved.value(u"fields"_s).toObject().value(u"HeapOfP1For4"_s).toString(), u"21"_s);
 

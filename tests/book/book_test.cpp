@@ -2,7 +2,7 @@
 #include "book/book.h"
 #include "book/names.h"
 #include "book/sqlite.h"
-#include "tests/engine/test_sheets.h"
+#include "tests/support/test_sheets.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "correction/correction.h"
-#include "tests/correction/apply_writes.h"
-#include "tests/engine/test_sheets.h"
+#include "tests/support/apply_writes.h"
+#include "tests/support/test_sheets.h"
 
 #include <QTest>
 

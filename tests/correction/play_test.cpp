@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "correction/correction.h"
 #include "correction/play.h"
-#include "tests/engine/test_sheets.h"
+#include "tests/support/test_sheets.h"
 
 #include <QTest>
 
@@ -12,20 +12,6 @@ using namespace zelvara::correction;
 using namespace zelvara::testing;
 
 namespace {
-
-std::size_t at(int index)
-{
-    return static_cast<std::size_t>(index);
-}
-
-QStringList qLines(const std::vector<std::string> &lines)
-{
-    QStringList out;
-    for (const std::string &line : lines) {
-        out << QString::fromStdString(line);
-    }
-    return out;
-}
 
 SheetRecord record(int players, const QString &fields, HeapDivision division, std::optional<Answer> answer = {})
 {

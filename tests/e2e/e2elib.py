@@ -8,6 +8,7 @@ happen: every wait polls for the effect until a deadline.
 """
 
 import os
+import resource
 import shutil
 import signal
 import subprocess
@@ -72,15 +73,28 @@ def private_program_folder(binary, settings=None):
     return os.path.join(folder, os.path.basename(binary))
 
 
-class Program:
-    """One started copy of a program; killed at the end of the test if it is still running."""
+# As root, a program started through this runs without the two capabilities that let root write through
+# permission bits, so that it meets files and folders as a player does.
+NO_OVERRIDE = (["setpriv", "--bounding-set=-dac_override,-dac_read_search"] if os.geteuid() == 0 else [])
 
-    def __init__(self, binary, cwd=None, args=()):
+
+class Program:
+    """One started copy of a program; killed at the end of the test if it is still running. `as_player`
+    starts it through NO_OVERRIDE; `env` replaces the environment; `file_size_limit` caps what it may
+    write to one file (RLIMIT_FSIZE)."""
+
+    def __init__(self, binary, cwd=None, args=(), env=None, as_player=False, file_size_limit=None):
         self.binary = binary
         # Output goes to a file: a pipe nobody reads could fill up and stall the program.
         self.log = tempfile.TemporaryFile(mode="w+", dir=os.environ.get("TMPDIR"))
-        self.process = subprocess.Popen([binary, *args], cwd=cwd or os.environ.get("ZELVARA_E2E_TMP"),
-                                        stdout=self.log, stderr=subprocess.STDOUT, text=True)
+
+        def limit():
+            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
+
+        self.process = subprocess.Popen([*(NO_OVERRIDE if as_player else []), binary, *args],
+                                        cwd=cwd or os.environ.get("ZELVARA_E2E_TMP"), env=env,
+                                        stdout=self.log, stderr=subprocess.STDOUT, text=True,
+                                        preexec_fn=limit if file_size_limit else None)
 
     @property
     def pid(self):
@@ -103,6 +117,12 @@ class Program:
     def output(self):
         self.log.seek(0)
         return self.log.read()
+
+
+def read_settings(path):
+    """The keys and values of a settings file, as the program writes them."""
+    with open(path, encoding="utf-8", errors="replace") as f:
+        return dict(line.strip().split("=", 1) for line in f if "=" in line)
 
 
 class ProgramTestCase(unittest.TestCase):

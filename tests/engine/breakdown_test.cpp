@@ -3,7 +3,7 @@
 // more than four decimals (thirds) cut to four and marked.
 
 #include "engine/breakdown.h"
-#include "tests/engine/test_sheets.h"
+#include "tests/support/test_sheets.h"
 
 #include <QTest>
 
@@ -16,15 +16,6 @@ namespace {
 const QString Example1 = u"H=20/4/12/0;P=10/8/6/10;W12=20;W21=4;W34=6;W41=2;"_s;
 const QString Example3 = u"V=0,5;H=14/10/8;P=10/5/0;W12=30;W21=10;W13=12;W31=0;W23=5;W32=7"_s;
 const QString Example6 = u"H=6/2;P=/4;W12=10;W21=4"_s;
-
-QStringList qLines(const std::vector<std::string> &lines)
-{
-    QStringList out;
-    for (const std::string &line : lines) {
-        out << QString::fromStdString(line);
-    }
-    return out;
-}
 
 Breakdown breakdownOfSheet(int players, const QString &fields, Options options, char separator)
 {

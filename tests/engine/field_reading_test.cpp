@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/field_reading.h"
 #include "engine/sheet.h"
-#include "tests/engine/test_sheets.h"
+#include "tests/support/test_sheets.h"
 
 #include <QTest>
 

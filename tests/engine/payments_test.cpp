@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/breakdown.h"
 #include "engine/payments.h"
-#include "tests/engine/test_sheets.h"
+#include "tests/support/test_sheets.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -19,11 +19,6 @@ namespace {
 // Five decimals or more, except in the exponent form the general form gives a huge number.
 const QRegularExpression LongDecimals(QStringLiteral("\\d[,.]\\d{5}(?!\\d*E)"));
 
-std::size_t at(int index)
-{
-    return static_cast<std::size_t>(index);
-}
-
 // "1>2:2900 1>4:5200": transfers in short.
 QString describe(const std::vector<Transfer> &transfers)
 {
@@ -32,15 +27,6 @@ QString describe(const std::vector<Transfer> &transfers)
         parts << QStringLiteral("%1>%2:%3").arg(t.from).arg(t.to).arg(t.hundredths);
     }
     return parts.join(u' ');
-}
-
-QStringList qLines(const std::vector<std::string> &lines)
-{
-    QStringList out;
-    for (const std::string &line : lines) {
-        out << QString::fromStdString(line);
-    }
-    return out;
 }
 
 // The fewest transfers found the slow way: every set of pairs, cycles included, that lets each group

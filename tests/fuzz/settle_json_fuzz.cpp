@@ -32,6 +32,12 @@ json::value parsed(const std::string &text)
     return error ? json::value() : value;
 }
 
+const std::vector<engine::ShownResult> &resultsOf(const cli::Report &report)
+{
+    static const std::vector<engine::ShownResult> none;
+    return report.shown() ? report.shown()->results : none;
+}
+
 void checkJsonOutput(const cli::Report &report)
 {
     const std::string text = cli::formatJson(report);
@@ -39,17 +45,17 @@ void checkJsonOutput(const cli::Report &report)
     const json::value output = parsed(text);
     check(output.is_object(), "the JSON output is a JSON object", text);
     const json::object &members = output.get_object();
-    if (report.message) {
+    if (report.message()) {
         check(members.contains("message"), "the JSON output carries the message", text);
     }
-    if (!report.results.empty()) {
+    if (!resultsOf(report).empty()) {
         const json::object *results = members.contains("results") ? members.at("results").if_object() : nullptr;
-        check(results != nullptr && results->size() == report.results.size(), "the JSON output carries every result",
+        check(results != nullptr && results->size() == resultsOf(report).size(), "the JSON output carries every result",
               text);
         std::size_t i = 0;
         for (const json::key_value_pair &result : *results) {
             const json::object *shown = result.value().if_object();
-            check(shown != nullptr && shown->contains("text") && shown->at("text") == report.results[i].text.c_str(),
+            check(shown != nullptr && shown->contains("text") && shown->at("text") == resultsOf(report)[i].text.c_str(),
                   "the JSON output shows the result texts", text);
             ++i;
         }
@@ -63,25 +69,25 @@ void checkAgainstEngine(const cli::Request &request, const cli::Report &report, 
     const auto outcome = engine::settle(request.sheet, request.options, separator);
     if (const auto *results = std::get_if<engine::Results>(&outcome)) {
         const auto shown = engine::resultTexts(*results, separator);
-        check(!report.message && !report.dialog, "a sheet the window settles needs no message or dialog");
-        check(report.results.size() == shown.size(), "the command shows every result the window shows");
+        check(!report.message() && !report.dialog(), "a sheet the window settles needs no message or dialog");
+        check(resultsOf(report).size() == shown.size(), "the command shows every result the window shows");
         for (std::size_t i = 0; i < shown.size(); ++i) {
-            check(report.results[i].text == shown[i].text && report.results[i].tone == shown[i].tone,
-                  "the command shows the window's result texts", report.results[i].text + " vs " + shown[i].text);
+            check(resultsOf(report)[i].text == shown[i].text && resultsOf(report)[i].tone == shown[i].tone,
+                  "the command shows the window's result texts", resultsOf(report)[i].text + " vs " + shown[i].text);
         }
         check(cli::exitStatus(report) == cli::ExitStatus::Settled, "results shown exit with 0");
     } else if (const auto *failure = std::get_if<engine::ValidationFailure>(&outcome)) {
-        check(report.message == failure->message, "the command shows the window's message");
-        check(report.results.empty(), "a refused sheet shows no results");
+        check(report.message() && *report.message() == failure->message, "the command shows the window's message");
+        check(resultsOf(report).empty(), "a refused sheet shows no results");
         check(cli::exitStatus(report) == cli::ExitStatus::Refused, "a message exits with 1");
     } else {
-        check(report.dialog == std::get<engine::CorrectionDialog>(outcome), "the command opens the window's dialog");
+        check(report.dialog() == std::get<engine::CorrectionDialog>(outcome), "the command opens the window's dialog");
         if (request.answer) {
-            check(static_cast<int>(report.results.size()) == request.sheet.players,
+            check(static_cast<int>(resultsOf(report).size()) == request.sheet.players,
                   "an answered dialog shows every result");
             check(cli::exitStatus(report) == cli::ExitStatus::Settled, "an answered dialog exits with 0");
         } else {
-            check(report.results.empty() && cli::exitStatus(report) == cli::ExitStatus::Unanswered,
+            check(resultsOf(report).empty() && cli::exitStatus(report) == cli::ExitStatus::Unanswered,
                   "an unanswered dialog exits with 3");
         }
     }

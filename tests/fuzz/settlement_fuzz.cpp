@@ -12,7 +12,7 @@
 #include "engine/settlement.h"
 #include "engine/sheet.h"
 #include "engine/validation.h"
-#include "tests/correction/apply_writes.h"
+#include "tests/support/apply_writes.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <array>

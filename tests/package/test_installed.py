@@ -10,30 +10,11 @@ Runs inside tests/e2e/harness and shares its helpers (e2elib)."""
 
 import os
 import stat
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import e2elib as e  # noqa: E402
-
-NO_OVERRIDE = (["setpriv", "--bounding-set=-dac_override,-dac_read_search"] if os.geteuid() == 0 else [])
-
-
-class Installed(e.Program):
-    """The installed program, started without permission overrides and with the given PATH."""
-
-    def __init__(self, binary, env):  # pylint: disable=super-init-not-called
-        self.binary = binary
-        self.log = tempfile.TemporaryFile(mode="w+", dir=os.environ.get("TMPDIR"))
-        self.process = subprocess.Popen([*NO_OVERRIDE, binary], cwd=os.environ.get("ZELVARA_E2E_TMP"), env=env,
-                                        stdout=self.log, stderr=subprocess.STDOUT, text=True)
-
-
-def read_settings(path):
-    with open(path, encoding="utf-8", errors="replace") as f:
-        return dict(line.strip().split("=", 1) for line in f if "=" in line)
-
 
 class InstalledProgramTest(e.ProgramTestCase):
     def test_installedProgram_showsWindow_findsRules_keepsSettingsInConfigFolder(self):
@@ -51,7 +32,7 @@ class InstalledProgramTest(e.ProgramTestCase):
         os.chmod(opener, stat.S_IRWXU | stat.S_IRGRP | stat.S_IXGRP | stat.S_IROTH | stat.S_IXOTH)
         env = dict(os.environ, PATH=tools + os.pathsep + os.environ["PATH"])
 
-        program = Installed(self.binary, env)
+        program = e.Program(self.binary, env=env, as_player=True)
         self.programs.append(program)
         wid = e.wait_window(e.MAIN_CAPTION, program.pid)
         e.screenshot(os.path.join(e.ARTIFACTS, "installed-main-window.png"), wid)
@@ -76,7 +57,7 @@ class InstalledProgramTest(e.ProgramTestCase):
         self.assertEqual(program.wait_exit(), 0, program.output())
         self.assertFalse(os.path.exists(os.path.join(folder, "SETTINGS.INI")))
         config = os.environ.get("XDG_CONFIG_HOME") or os.path.join(os.environ["HOME"], ".config")
-        self.assertEqual(read_settings(os.path.join(config, "zelvara", "SETTINGS.INI")).get("PlayersNumber"), "3")
+        self.assertEqual(e.read_settings(os.path.join(config, "zelvara", "SETTINGS.INI")).get("PlayersNumber"), "3")
 
 
 if __name__ == "__main__":

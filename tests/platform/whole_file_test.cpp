@@ -4,6 +4,7 @@
 // user's, and leaves nothing else behind.
 
 #include "platform/whole_file.h"
+#include "tests/support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,8 @@ using namespace Qt::StringLiterals;
 using zelvara::platform::MissingFolder;
 using zelvara::platform::readFileBytes;
 using zelvara::platform::writeFileAtomically;
+using zelvara::testing::readBytes;
+using zelvara::testing::writeBytes;
 
 namespace {
 
@@ -29,19 +32,6 @@ constexpr uid_t Stranger = 65534;
 QByteArray name(const QString &path)
 {
     return QFile::encodeName(path);
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 mode_t typeOf(const QString &path)

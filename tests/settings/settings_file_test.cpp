@@ -6,6 +6,7 @@
 #include "platform/settings_location.h"
 #include "settings/cp1251.h"
 #include "settings/settings.h"
+#include "tests/support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,21 +20,10 @@
 #include <unistd.h>
 
 using namespace zelvara;
+using testing::readBytes;
+using testing::writeBytes;
 
 namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // What the window would get from the file at `path`.
 app::SettingsToApply applyFile(const QString &path)

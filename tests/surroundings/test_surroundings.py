@@ -10,37 +10,14 @@ capabilities that let root read and write through permission bits, so that it me
 """
 
 import os
-import resource
 import stat
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import e2elib as e  # noqa: E402
 
-NO_OVERRIDE = (["setpriv", "--bounding-set=-dac_override,-dac_read_search"] if os.geteuid() == 0 else [])
 RULES_MISSING = "Файл Preference_rules.docx отсутствует в папке программы!"
-
-
-class Started(e.Program):
-    """A copy of the program started with its own environment and without permission overrides."""
-
-    def __init__(self, binary, env=None, file_size_limit=None):  # pylint: disable=super-init-not-called
-        self.binary = binary
-        self.log = tempfile.TemporaryFile(mode="w+", dir=os.environ.get("TMPDIR"))
-
-        def limit():
-            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
-
-        self.process = subprocess.Popen([*NO_OVERRIDE, binary], cwd=os.environ.get("ZELVARA_E2E_TMP"), env=env,
-                                        stdout=self.log, stderr=subprocess.STDOUT, text=True,
-                                        preexec_fn=limit if file_size_limit else None)
-
-
-def read_settings(path):
-    with open(path, encoding="utf-8", errors="replace") as f:
-        return dict(line.strip().split("=", 1) for line in f if "=" in line)
 
 
 class SurroundingsTest(e.ProgramTestCase):
@@ -52,7 +29,7 @@ class SurroundingsTest(e.ProgramTestCase):
         self.addCleanup(os.chmod, self.folder, stat.S_IRWXU)
 
     def launch(self, env=None, file_size_limit=None):
-        program = Started(self.binary_copy, env, file_size_limit)
+        program = e.Program(self.binary_copy, env=env, as_player=True, file_size_limit=file_size_limit)
         self.programs.append(program)
         wid = e.wait_window(e.MAIN_CAPTION, program.pid)
         return program, wid, e.application(program.pid)
@@ -80,7 +57,7 @@ class SurroundingsTest(e.ProgramTestCase):
         self.closeNormally(program, wid)
         self.assertFalse(os.path.exists(self.settings))
         config = os.environ.get("XDG_CONFIG_HOME") or os.path.join(os.environ["HOME"], ".config")
-        self.assertEqual(read_settings(os.path.join(config, "zelvara", "SETTINGS.INI")).get("PlayersNumber"), "3")
+        self.assertEqual(e.read_settings(os.path.join(config, "zelvara", "SETTINGS.INI")).get("PlayersNumber"), "3")
         program, wid, app = self.launch()
         self.assertTrue(e.is_checked(e.find(app, "3", e.pyatspi.ROLE_RADIO_BUTTON)), "settings kept elsewhere")
         self.closeNormally(program, wid)
@@ -102,7 +79,7 @@ class SurroundingsTest(e.ProgramTestCase):
         program, wid, app = self.launch()
         self.assertDesignOptions(app)
         self.closeNormally(program, wid)
-        self.assertEqual(read_settings(self.settings).get("PlayersNumber"), "4")
+        self.assertEqual(e.read_settings(self.settings).get("PlayersNumber"), "4")
 
     def test_unreadableSettingsFile_designStateThenUnableToWrite(self):
         with open(self.settings, "w", encoding="utf-8") as f:
@@ -114,7 +91,7 @@ class SurroundingsTest(e.ProgramTestCase):
         self.closeExpectingMessage(program, wid, app, f"Unable to write to {self.settings}.")
         self.assertEqual(stat.S_IMODE(os.stat(self.settings).st_mode), 0)
         os.chmod(self.settings, stat.S_IRUSR)
-        self.assertEqual(read_settings(self.settings), {"PlayersNumber": "3"})
+        self.assertEqual(e.read_settings(self.settings), {"PlayersNumber": "3"})
 
     def test_writeProtectedSettingsFile_readThenUnableToWrite(self):
         with open(self.settings, "w", encoding="utf-8") as f:
@@ -124,7 +101,7 @@ class SurroundingsTest(e.ProgramTestCase):
         self.assertTrue(e.is_checked(e.find(app, "3", e.pyatspi.ROLE_RADIO_BUTTON)), "the file is still read")
         e.click(e.find(app, "2", e.pyatspi.ROLE_RADIO_BUTTON))
         self.closeExpectingMessage(program, wid, app, f"Unable to write to {self.settings}.")
-        self.assertEqual(read_settings(self.settings), {"PlayersNumber": "3"})
+        self.assertEqual(e.read_settings(self.settings), {"PlayersNumber": "3"})
         self.assertEqual([n for n in os.listdir(self.folder) if n.startswith(("SETTINGS.INI.", ".SETTINGS.INI"))], [],
                          "a temporary file was left")
 
@@ -167,7 +144,7 @@ class SurroundingsTest(e.ProgramTestCase):
         program, wid, app = self.launch(env)
         e.click(e.find(app, "2", e.pyatspi.ROLE_RADIO_BUTTON))
         self.closeNormally(program, wid)
-        self.assertEqual(read_settings(self.settings).get("PlayersNumber"), "2")
+        self.assertEqual(e.read_settings(self.settings).get("PlayersNumber"), "2")
 
     def test_noLocale_readsAndWritesDecimalPoint(self):
         env = {k: v for k, v in os.environ.items() if not k.startswith("LC_") and k not in ("LANG", "LANGUAGE")}
@@ -182,7 +159,7 @@ class SurroundingsTest(e.ProgramTestCase):
         e.wait_for("the results", lambda: e.text_of(result) == "-37.5")
         self.assertEqual(e.text_of(e.find(app, "Итог игрока Север")), "+12.5")
         self.closeNormally(program, wid)
-        self.assertEqual(read_settings(self.settings).get("ValueOfWhistFor4"), "0.25")
+        self.assertEqual(e.read_settings(self.settings).get("ValueOfWhistFor4"), "0.25")
 
     def test_rulesDocumentIsFolder_reportedMissing(self):
         document = os.path.join(self.folder, "Preference_rules.docx")
@@ -215,7 +192,7 @@ class SurroundingsTest(e.ProgramTestCase):
                     f.write("[Other]\n" + "".join(f"Key{i}=value\n" for i in range(attempt * 20000)))
                 first, wid, _ = self.launch()
                 e.close_by_window_manager(wid)
-                second = Started(self.binary_copy)
+                second = e.Program(self.binary_copy, as_player=True)
                 self.programs.append(second)
                 self.assertEqual(first.wait_exit(), 0, first.output())
                 # Whether the second copy met the first one or not, the player who started it must get a

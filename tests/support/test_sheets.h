@@ -22,6 +22,22 @@ using namespace engine;
 // 128-bit integers hold the exact balances with room to spare.
 __extension__ typedef __int128 Wide;
 
+// The program's lines as a list, for comparing with a test's.
+inline QStringList qLines(const std::vector<std::string> &lines)
+{
+    QStringList out;
+    for (const std::string &line : lines) {
+        out << QString::fromStdString(line);
+    }
+    return out;
+}
+
+// A player's index (from 0) into the engine's arrays.
+inline std::size_t at(int index)
+{
+    return static_cast<std::size_t>(index);
+}
+
 // Rows are written with a comma; under a point the two characters swap places, so "0,5 passes and
 // 0.5 fails" becomes "0.5 passes and 0,5 fails".
 inline QString localised(QString text, char separator)
