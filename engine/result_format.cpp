@@ -25,6 +25,13 @@ std::string formatGeneral(Extended value, char decimalSeparator)
     if (std::isinf(value)) {
         return value < 0 ? "-INF" : "INF";
     }
+    // A whole number of at most 15 digits keeps every digit at 15 significant ones and is written with
+    // neither point nor exponent: the integer itself, without the long road below.
+    if (std::fabs(value) < 1e15L && value == std::trunc(value)) {
+        char whole[24];
+        const auto written = std::to_chars(whole, whole + sizeof whole, static_cast<std::int64_t>(value));
+        return {whole, written.ptr};
+    }
     // Scientific form with 15 significant digits rounds the exact binary value to nearest, ties to
     // even; the exponent is read after that rounding, so 9.999999999999999E14 becomes 1E15.
     char buffer[64];
