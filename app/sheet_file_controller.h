@@ -65,7 +65,6 @@ public:
     void OpenSheetClick();
     void SaveSheetClick();
 
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -40,7 +40,7 @@ std::variant<SettledSheet, NotRecordable> settleForBook(const sheetfile::SheetDo
                                               (lot ? "correction by lot" : "confirmed correction") +
                                               " and the file gives no \"answer\"");
     }
-    const correction::Shown &shown = std::get<correction::Shown>(played);
+    const auto &shown = std::get<correction::Shown>(played);
     const correction::Explanation account = correction::explain(record, shown);
     if (!account.payments.available) {
         return refusal(Kind::TooLarge, "the amounts are too large to record");

@@ -63,7 +63,7 @@ Shown declineLotCorrection(const engine::SheetValues &sheet, engine::GameType ga
     const engine::Results &results = outcome.workings.results;
     if (sheet.players == 3) {
         outcome.results = showRounded(results, false, decimalSeparator);
-            return outcome;
+        return outcome;
     }
     // Four players: every result is either whole hundredths or exactly half a hundredth off, the same
     // for all; in the second case half a hundredth away from zero rounds them all.

@@ -115,7 +115,7 @@ Played play(const engine::SheetRecord &record)
     if (auto *workings = std::get_if<engine::Workings>(&settled)) {
         Shown shown;
         shown.results = engine::resultTexts(workings->results, record.decimalSeparator);
-        shown.workings = std::move(*workings);
+        shown.workings = *workings;
         return shown;
     }
     if (auto *failure = std::get_if<engine::ValidationFailure>(&settled)) {

@@ -12,8 +12,8 @@
 #include "engine/settlement.h"
 #include "engine/sheet.h"
 #include "engine/validation.h"
-#include "tests/support/apply_writes.h"
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/support/apply_writes.h"
 
 #include <array>
 #include <cmath>

@@ -25,8 +25,7 @@ void AboutWindowTest::texts_data()
 {
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("text");
-    QTest::newRow("title") << "StaticText"
-                           << QStringLiteral("Zelvara %1").arg(QLatin1StringView(zelvara::Version));
+    QTest::newRow("title") << "StaticText" << QStringLiteral("Zelvara %1").arg(QLatin1StringView(zelvara::Version));
     QTest::newRow("1") << "Description1"
                        << "Программа подсчитывает выигрыш или проигрыш каждого игрока";
     QTest::newRow("2") << "Description2"
