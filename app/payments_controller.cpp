@@ -263,7 +263,7 @@ void PaymentsController::PrintClick()
         return;
     }
     const report::Report &page = *shown;
-    printing->print(&m_mainWindow, reportName(*m_mainWindow.shownSettlement()),
+    printing->print(&m_mainWindow, reportName(*m_mainWindow.shownSettlement()), report::orientation(page),
                     [&page](QPainter &painter, const QRectF &area) { report::paint(painter, page, area); });
 }
 

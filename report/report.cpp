@@ -444,6 +444,11 @@ QImage picture(const Report &report, qreal ratio)
     return image;
 }
 
+QPageLayout::Orientation orientation(const Report &report)
+{
+    return report.size.width() > report.size.height() ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
 QByteArray pdf(const Report &report)
 {
     QByteArray bytes;
@@ -451,8 +456,8 @@ QByteArray pdf(const Report &report)
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), orientation(report), QMarginsF(15, 15, 15, 15),
+                                         QPageLayout::Millimeter));
         writer.setTitle(report.title);
         writer.setCreator(u"Zelvara "_s + QLatin1StringView(Version));
         QPainter painter(&writer);

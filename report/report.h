@@ -22,6 +22,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QImage>
+#include <QPageLayout>
 #include <QRect>
 #include <QRectF>
 #include <QString>
@@ -103,6 +104,9 @@ void paint(QPainter &painter, const Report &report, const QRectF &target);
 
 // The report as a picture of `ratio` device pixels per report pixel, on white.
 QImage picture(const Report &report, qreal ratio);
+
+// The way an A4 page is turned for the report: across for a report wider than tall, so it fills the page.
+QPageLayout::Orientation orientation(const Report &report);
 
 // The report as a PDF document of one A4 page: vector text with its fonts embedded, so the names and
 // numbers can be searched and copied.

@@ -6,6 +6,7 @@
 // through platform::loadModule, so starting the program never loads it. The module knows nothing of
 // sheets: it shows the dialogs and asks the program to draw each page.
 
+#include <QPageLayout>
 #include <QtPlugin>
 
 #include <functional>
@@ -26,12 +27,13 @@ public:
     // coordinates.
     using DrawPage = std::function<void(QPainter &painter, const QRectF &page)>;
 
-    // The print preview of one page on A4, from which the print dialog chooses a printer (or a PDF file)
-    // and prints. Modal over `parent`; true when the page was printed.
-    virtual bool print(QWidget *parent, const QString &documentName, const DrawPage &draw) = 0;
+    // The print preview of one page on A4 turned as `orientation` says, from which the print dialog
+    // chooses a printer (or a PDF file) and prints. Modal over `parent`; true when the page was printed.
+    virtual bool print(QWidget *parent, const QString &documentName, QPageLayout::Orientation orientation,
+                       const DrawPage &draw) = 0;
 };
 
 } // namespace zelvara::report
 
-#define ZELVARA_PRINTING_IID "zelvara.report.Printing/1"
+#define ZELVARA_PRINTING_IID "zelvara.report.Printing/2"
 Q_DECLARE_INTERFACE(zelvara::report::Printing, ZELVARA_PRINTING_IID)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The print module as the program loads it: its root object offers printing, and printing opens Qt's
-// print preview of one A4 page, drawn by the program, which the player may close without printing.
+// print preview of one A4 page, turned as asked and drawn by the program, which the player may close without printing.
 
 #include "report/print/printing.h"
 
@@ -43,7 +43,8 @@ void PrintModuleTest::print_previewsAnA4PageDrawnByTheProgram()
         QVERIFY(modal->isVisible());
         QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
     });
-    const bool printed = printing->print(&owner, u"Пуля 2026-12-08"_s, [&](QPainter &painter, const QRectF &page) {
+    const bool printed = printing->print(&owner, u"Пуля 2026-12-08"_s, QPageLayout::Landscape,
+                                         [&](QPainter &painter, const QRectF &page) {
         ++pages;
         layout = static_cast<QPagedPaintDevice *>(painter.device())->pageLayout();
         area = page;
@@ -53,7 +54,7 @@ void PrintModuleTest::print_previewsAnA4PageDrawnByTheProgram()
     QCOMPARE(dialog, u"QPrintPreviewDialog"_s);
     QVERIFY(pages >= 1);
     QCOMPARE(layout.pageSize().id(), QPageSize::A4);
-    QCOMPARE(layout.orientation(), QPageLayout::Portrait);
+    QCOMPARE(layout.orientation(), QPageLayout::Landscape);
     // The area handed to the program is the page inside its margins, in the printer's pixels.
     const QSizeF inside = layout.paintRect(QPageLayout::Millimeter).size();
     QVERIFY(!area.isEmpty());
