@@ -227,7 +227,8 @@ void PaymentsController::saveReport(const QString &caption, const QString &folde
     const QByteArray content = bytes(*shown);
     // Written whole or not at all, never through another user's link.
     if (content.isEmpty() ||
-        !platform::writeFileAtomically(path, std::string_view(content.constData(), static_cast<std::size_t>(content.size())))) {
+        !platform::writeFileAtomically(
+            path, std::string_view(content.constData(), static_cast<std::size_t>(content.size())))) {
         m_desktop.beep();
         m_desktop.showError(&m_mainWindow, u"Не удалось сохранить "_s + what + u" в файл "_s +
                                                QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + u'.');

@@ -63,8 +63,7 @@ QString shown(QString text, bool breaks = false)
     for (QChar &ch : text) {
         if (breaks && ch == u'\n')
             ch = QChar::LineSeparator;
-        else if (ch.category() == QChar::Other_Control || ch == QChar::LineSeparator ||
-                 ch == QChar::ParagraphSeparator)
+        else if (ch.category() == QChar::Other_Control || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator)
             ch = u' ';
     }
     return text;
@@ -199,10 +198,8 @@ void nameInField(Builder &b, const QRectF &box, const QString &name, const QStri
     QFont font;
     for (int size = 9; size >= 7; --size) {
         font = face(b.narrow(), size);
-        if (2 * QFontMetricsF(font).height() > inner.height() + 2)
-            continue;
         two = wrap(name, font, inner.width(), 2);
-        if (!two.cut)
+        if (!two.cut && 2 * QFontMetricsF(font).height() <= inner.height() + 2)
             break;
     }
     const qreal half = inner.height() / 2;
@@ -235,8 +232,8 @@ qreal drawSheet(Builder &b, Report &report, const correction::SettledSheet &sett
 
     const QFont label = face(b.words(), 11);
     const QString whist = u"Вист ="_s;
-    b.text(QRectF(QPointF(art.whistLabel) + origin, QFontMetricsF(label).size(Qt::TextSingleLine, whist)), whist,
-           label, Ink, u"whistLabel"_s);
+    b.text(QRectF(QPointF(art.whistLabel) + origin, QFontMetricsF(label).size(Qt::TextSingleLine, whist)), whist, label,
+           Ink, u"whistLabel"_s);
 
     for (const FieldPlace &place : art.fields) {
         const QRectF box = QRectF(place.box).translated(origin);
@@ -362,8 +359,8 @@ QColor toneColour(engine::Tone tone)
     return tone == engine::Tone::Loss ? Red : Navy;
 }
 
-Report layOut(const correction::SettledSheet &settled, const correction::Explanation &explanation,
-              const SheetArt &art, const Faces &faces)
+Report layOut(const correction::SettledSheet &settled, const correction::Explanation &explanation, const SheetArt &art,
+              const Faces &faces)
 {
     Report report;
     Builder b(report, faces);
@@ -394,8 +391,8 @@ Report layOut(const correction::SettledSheet &settled, const correction::Explana
 
     const QFont small = face(faces.text, 10);
     const qreal smallStep = QFontMetricsF(small).lineSpacing();
-    b.text(QRectF(Margin, y, inner, smallStep), u"Zelvara "_s + QLatin1StringView(Version), small, Grey,
-           u"version"_s, 0, Qt::AlignRight | Qt::AlignVCenter);
+    b.text(QRectF(Margin, y, inner, smallStep), u"Zelvara "_s + QLatin1StringView(Version), small, Grey, u"version"_s,
+           0, Qt::AlignRight | Qt::AlignVCenter);
     y += smallStep;
 
     report.size = QSizeF(width, y + Margin);

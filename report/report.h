@@ -95,8 +95,8 @@ struct Report
 // Lays out the report of a settled sheet. `explanation` is correction::explain of the same record and
 // play; `art` is the blank sheet of the record's player count. Every text from outside (names, the note,
 // field texts) is shown as plain text, bounded to what its place can show.
-Report layOut(const correction::SettledSheet &settled, const correction::Explanation &explanation,
-              const SheetArt &art, const Faces &faces);
+Report layOut(const correction::SettledSheet &settled, const correction::Explanation &explanation, const SheetArt &art,
+              const Faces &faces);
 
 // Draws the report into `target`, in the painter's coordinates: scaled to fit, its proportions kept, at
 // the top and centred across.

@@ -22,7 +22,8 @@ namespace {
 // enough for the whole tool bar and most of a page, as far as the screen allows.
 void fitToScreen(QPrintPreviewDialog &preview)
 {
-    const QScreen *screen = preview.parentWidget() ? preview.parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QScreen *screen =
+        preview.parentWidget() ? preview.parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
     const QRect room = screen->availableGeometry();
@@ -47,8 +48,8 @@ public:
         QPrinter printer(QPrinter::HighResolution);
         // A4 whatever the locale's paper: the club's board and most of the world use it; the dialog
         // still offers every other size.
-        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), orientation,
-                                          QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+        printer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
         printer.setDocName(documentName);
         printer.setCreator(documentName);
         QPrintPreviewDialog preview(&printer, parent);

@@ -45,11 +45,11 @@ void PrintModuleTest::print_previewsAnA4PageDrawnByTheProgram()
     });
     const bool printed = printing->print(&owner, u"Пуля 2026-12-08"_s, QPageLayout::Landscape,
                                          [&](QPainter &painter, const QRectF &page) {
-        ++pages;
-        layout = static_cast<QPagedPaintDevice *>(painter.device())->pageLayout();
-        area = page;
-        painter.drawText(page, u"Запад -81"_s);
-    });
+                                             ++pages;
+                                             layout = static_cast<QPagedPaintDevice *>(painter.device())->pageLayout();
+                                             area = page;
+                                             painter.drawText(page, u"Запад -81"_s);
+                                         });
     QVERIFY(!printed);
     QCOMPARE(dialog, u"QPrintPreviewDialog"_s);
     QVERIFY(pages >= 1);

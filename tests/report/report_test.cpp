@@ -114,8 +114,8 @@ void ReportTest::example1_drawsTheSheetTheResultsAndThePayments()
     }
     QCOMPARE(drawn(report, u"options"_s),
              QStringList{u"Сочи / Ростов; 4 игрока; гора делится на 4 игроков; цена виста 1"_s});
-    QCOMPARE(drawn(report, u"transfer"_s), (QStringList{u"Запад платит Северу 29,00"_s, u"Запад платит Югу 52,00"_s,
-                                                       u"Восток платит Югу 49,00"_s}));
+    QCOMPARE(drawn(report, u"transfer"_s),
+             (QStringList{u"Запад платит Северу 29,00"_s, u"Запад платит Югу 52,00"_s, u"Восток платит Югу 49,00"_s}));
     // Nothing was rounded: no pairs, no note, no note of the players either.
     QVERIFY(drawn(report, u"pair"_s).isEmpty());
     QVERIFY(drawn(report, u"paymentsNote"_s).isEmpty());
@@ -162,7 +162,8 @@ void ReportTest::title_isTheSettlementsOwnTime()
     QCOMPARE(layOut(settle(sheet, {}, "2026-12-08T21:40:00+03:00")).title, u"Пуля от 08.12.2026, 21:40"_s);
     QCOMPARE(layOut(settle(sheet, {}, "2027-01-01T00:05:00-10:00")).title, u"Пуля от 01.01.2027, 00:05"_s);
     // A file may carry anything as its time: the report is then simply undated.
-    for (const std::string &date : std::vector<std::string>{"", "вчера", "2026-13-45T99:00:00", std::string(10000, '2')})
+    for (const std::string &date :
+         std::vector<std::string>{"", "вчера", "2026-13-45T99:00:00", std::string(10000, '2')})
         QCOMPARE(layOut(settle(sheet, {}, date)).title, u"Пуля"_s);
     QCOMPARE(drawn(layOut(settle(sheet, {}, "вчера")), u"title"_s), QStringList{u"Пуля"_s});
 }
@@ -192,7 +193,8 @@ void ReportTest::textFromOutside_isPlainAndBounded()
     // Names of a hundred thousand characters (a sheet file may hold them), with markup and control
     // characters; a note of thousands of lines.
     for (std::size_t i = 0; i < sheet.names.size(); ++i)
-        sheet.names[i] = "<b>Имя" + std::to_string(i) + "</b>\t\x01\r\n" + std::string(100000, 'a' + static_cast<char>(i));
+        sheet.names[i] =
+            "<b>Имя" + std::to_string(i) + "</b>\t\x01\r\n" + std::string(100000, 'a' + static_cast<char>(i));
     std::string note;
     for (int line = 0; line < 5000; ++line)
         note += "строка " + std::to_string(line) + "\n";
