@@ -208,6 +208,15 @@ void nameInField(Builder &b, const QRectF &box, const QString &name, const QStri
                font, Ink, role, player, Qt::AlignCenter);
 }
 
+// What the sheet's drawing covers: its picture and every field, the results reaching out over its edge.
+QRectF boundsOf(const SheetArt &art)
+{
+    auto bounds = QRectF(art.picturePlace);
+    for (const FieldPlace &place : art.fields)
+        bounds = bounds.united(QRectF(place.box));
+    return bounds;
+}
+
 // The sheet as it was settled, at (left, top): its picture, every field with the text it held once the
 // correction was written in, and the results.
 qreal drawSheet(Builder &b, Report &report, const correction::SettledSheet &settled, const SheetArt &art, qreal left,
@@ -218,9 +227,7 @@ qreal drawSheet(Builder &b, Report &report, const correction::SettledSheet &sett
     for (const correction::FieldWrite &write : settled.shown.writes)
         texts.text(write.field) = write.text;
 
-    QRectF bounds = QRectF(art.picturePlace);
-    for (const FieldPlace &place : art.fields)
-        bounds = bounds.united(QRectF(place.box));
+    const QRectF bounds = boundsOf(art);
     const QPointF origin(left - bounds.left(), top - bounds.top());
 
     report.picture = art.picture;
@@ -365,9 +372,7 @@ Report layOut(const correction::SettledSheet &settled, const correction::Explana
     Report report;
     Builder b(report, faces);
 
-    QRectF sheetBounds = QRectF(art.picturePlace);
-    for (const FieldPlace &place : art.fields)
-        sheetBounds = sheetBounds.united(QRectF(place.box));
+    const QRectF sheetBounds = boundsOf(art);
     const qreal width = Margin + sheetBounds.width() + Gap + ColumnWidth + Margin;
     const qreal inner = width - 2 * Margin;
 

@@ -102,7 +102,7 @@ void ReportTest::example1_drawsTheSheetTheResultsAndThePayments()
     const QStringList names = {u"Запад"_s, u"Север"_s, u"Восток"_s, u"Юг"_s};
     for (int player = 1; player <= 4; ++player) {
         const QString field = u"ResultOfP"_s + QString::number(player) + u"For4"_s;
-        const QString result = results[player - 1];
+        const QString &result = results[player - 1];
         QCOMPARE(drawn(report, field), QStringList{result});
         QCOMPARE(drawn(report, u"result"_s, player), QStringList{result});
         QCOMPARE(drawn(report, u"name"_s, player), QStringList{names[player - 1]});
