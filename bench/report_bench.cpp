@@ -13,6 +13,7 @@
 #include "widgets/window_look.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
@@ -120,12 +121,19 @@ int main(int argc, char **argv)
         const report::Report laidOut = report::layOut(sheet, explanation, app::sheetArt(4, 2), faces);
         std::printf("%s: %d x %d pixels\n", name, static_cast<int>(laidOut.size.width() * 2),
                     static_cast<int>(laidOut.size.height() * 2));
-        measure("  sheet's picture read, laid out, painted (the whole command)", runs, [&] {
+        measure("  drawn: sheet's picture read, laid out, painted", runs, [&] {
             const report::Report report = report::layOut(sheet, explanation, app::sheetArt(4, 2), faces);
             report::picture(report, 2);
         });
         measure("  laid out only", runs, [&] { report::layOut(sheet, explanation, app::sheetArt(4, 2), faces); });
         measure("  painted only", runs, [&] { report::picture(laidOut, 2); });
+        const QImage picture = report::picture(laidOut, 2);
+        measure("  picture written as PNG (beside the drawing, not part of it)", runs, [&] {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
+        });
         measure("  PDF", runs, [&] { report::pdf(laidOut); });
     }
 
