@@ -13,7 +13,7 @@ class BreakdownWindow;
 
 namespace zelvara::app {
 
-// "Подробный расчет": how the shown results came about, line by line, as the engine words it.
+// "Подробный расчёт": how the shown results came about, line by line, as the engine words it.
 class BreakdownWindow : public SideWindow
 {
     Q_OBJECT

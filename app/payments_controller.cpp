@@ -5,17 +5,27 @@
 #include "app/main_window.h"
 #include "app/payments_window.h"
 #include "app/results_summary.h"
+#include "app/sheet_layout.h"
 #include "correction/play.h"
 #include "platform/desktop.h"
+#include "platform/modules.h"
+#include "platform/whole_file.h"
+#include "report/print/printing.h"
+#include "widgets/window_look.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QDate>
 #include <QDir>
-#include <QImage>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QStandardPaths>
+
+#include <algorithm>
+#include <string_view>
 
 using namespace Qt::StringLiterals;
 
@@ -37,25 +47,53 @@ QString nothingShown()
     return u"Итоги не показаны."_s;
 }
 
-QString today()
+// The usual folder of a kind of file, or home where the desktop has none: a missing folder would leave
+// the dialog in whatever folder the program was started from.
+QString usualFolder(QStandardPaths::StandardLocation location)
 {
-    return QDate::currentDate().toString(u"dd.MM.yyyy"_s);
+    const QString folder = QStandardPaths::writableLocation(location);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
 }
 
-// The day of a settled sheet's date ("2026-12-08T21:40:00+03:00") as the player writes it: "08.12.2026".
-std::string dayOf(const std::string &date)
+// The name of a report, dated as the sheet files are: "Пуля 2026-12-08", by the day of the settlement
+// (today when its date cannot be read).
+QString reportName(const correction::SettledSheet &settled)
 {
-    const QDate day = QDate::fromString(QString::fromStdString(date.substr(0, 10)), Qt::ISODate);
-    return (day.isValid() ? day : QDate::currentDate()).toString(u"dd.MM.yyyy"_s).toStdString();
+    const QDateTime time = report::settlementTime(settled.date);
+    const QDate day = time.isValid() ? time.date() : QDate::currentDate();
+    return u"Пуля "_s + day.toString(u"yyyy-MM-dd"_s);
+}
+
+QByteArray pngBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    return writer.write(image) ? bytes : QByteArray();
 }
 
 } // namespace
+
+report::SheetArt sheetArt(int players, qreal ratio)
+{
+    report::SheetArt art;
+    art.picture = widgets::artwork(u":/images/pool"_s + QString::number(players) + u".jpg"_s, ratio).toImage();
+    art.picturePlace = QRect(PicturePlace.left, PicturePlace.top, PicturePlace.width, PicturePlace.height);
+    art.whistLabel = QPoint(WhistLabelPlace.left, WhistLabelPlace.top);
+    for (const SheetField &row : sheetLayout(players)) {
+        const FieldSize size = fieldSize(row.field.kind);
+        art.fields.push_back({row.field, QRect(row.left, row.top, size.width, size.height)});
+    }
+    return art;
+}
 
 PaymentsController::PaymentsController(TZelvara &mainWindow, platform::Desktop &desktop, QObject *parent)
     : QObject(parent), m_mainWindow(mainWindow), m_desktop(desktop)
 {
     QMenu *menu = mainWindow.poolMenu();
-    // After the sheet-file commands, if any: a separator at the top of a menu is not drawn.
+    // After the sheet-file commands, if any: a separator at the top of a menu is not drawn. The access
+    // keys differ from those of every other item of the menu, the club book's "Ж" and "З" included.
     menu->addSeparator();
     auto item = [menu](const QString &name, const QString &text) {
         QAction *action = menu->addAction(text);
@@ -63,15 +101,20 @@ PaymentsController::PaymentsController(TZelvara &mainWindow, platform::Desktop &
         return action;
     };
     m_payments = item(u"Payments"_s, u"&Кто кому платит…"_s);
-    m_breakdown = item(u"Breakdown"_s, u"&Подробный расчет…"_s);
-    m_copyResults = item(u"CopyResults"_s, u"&Копировать итоги"_s);
+    m_breakdown = item(u"Breakdown"_s, u"&Подробный расчёт…"_s);
+    m_copyResults = item(u"CopyResults"_s, u"Копировать &итоги"_s);
     m_copyResults->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    m_savePicture = item(u"SavePicture"_s, u"Сохранить &картинку…"_s);
+    m_savePicture = item(u"SavePicture"_s, u"Сохранить к&артинку…"_s);
+    m_print = item(u"Print"_s, u"П&ечать…"_s);
+    m_print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_savePdf = item(u"SavePdf"_s, u"Сохранить в P&DF…"_s);
 
     connect(m_payments, &QAction::triggered, this, &PaymentsController::PaymentsClick);
     connect(m_breakdown, &QAction::triggered, this, &PaymentsController::BreakdownClick);
     connect(m_copyResults, &QAction::triggered, this, &PaymentsController::CopyResultsClick);
     connect(m_savePicture, &QAction::triggered, this, &PaymentsController::SavePictureClick);
+    connect(m_print, &QAction::triggered, this, &PaymentsController::PrintClick);
+    connect(m_savePdf, &QAction::triggered, this, &PaymentsController::SavePdfClick);
     connect(&mainWindow, &TZelvara::shownSettlementChanged, this, &PaymentsController::shownSettlementChanged);
     shownSettlementChanged();
 }
@@ -100,10 +143,25 @@ std::unique_ptr<correction::Explanation> PaymentsController::shownExplanation() 
     return std::make_unique<correction::Explanation>(correction::explain(settled->record, settled->shown));
 }
 
+qreal PaymentsController::pictureRatio() const
+{
+    return std::max<qreal>(2, m_mainWindow.devicePixelRatioF());
+}
+
+std::optional<report::Report> PaymentsController::shownReport() const
+{
+    const correction::SettledSheet *settled = m_mainWindow.shownSettlement();
+    if (settled == nullptr)
+        return std::nullopt;
+    const correction::Explanation explanation = correction::explain(settled->record, settled->shown);
+    return report::layOut(*settled, explanation, sheetArt(settled->record.sheet.players, pictureRatio()),
+                          {widgets::sansFont(), widgets::narrowFont()});
+}
+
 void PaymentsController::shownSettlementChanged()
 {
     const bool shown = m_mainWindow.shownSettlement() != nullptr;
-    for (QAction *action : {m_payments, m_breakdown, m_copyResults, m_savePicture})
+    for (QAction *action : {m_payments, m_breakdown, m_copyResults, m_savePicture, m_print, m_savePdf})
         action->setEnabled(shown);
     refreshViews();
 }
@@ -147,58 +205,67 @@ void PaymentsController::CopyResultsClick()
     const correction::SettledSheet *settled = m_mainWindow.shownSettlement();
     if (settled == nullptr)
         return;
-    const ResultsSummary summary =
-        resultsSummary(*settled, correction::explain(settled->record, settled->shown), dayOf(settled->date));
+    const ResultsSummary summary = resultsSummary(*settled, correction::explain(settled->record, settled->shown));
     auto data = std::make_unique<QMimeData>();
-    data->setText(QString::fromStdString(summary.text));
-    data->setHtml(QString::fromStdString(summary.html));
+    data->setText(summary.text);
+    data->setHtml(summary.html);
     m_desktop.setClipboard(data.release());
 }
 
-QImage PaymentsController::sheetPicture(const QString &under) const
+void PaymentsController::saveReport(const QString &caption, const QString &folder, const QString &extension,
+                                    const QString &filter, const QString &what,
+                                    const std::function<QByteArray(const report::Report &)> &bytes)
 {
-    auto *panel = m_mainWindow.findChild<QWidget *>(u"PanelFor"_s + QString::number(m_mainWindow.selectedPlayers()));
-    if (!panel)
-        return {};
-    const QPixmap sheet = panel->grab();
-    const QSizeF logical = sheet.deviceIndependentSize();
-    constexpr int Margin = 8;
-    const QFontMetrics metrics(panel->font());
-    const int textWidth = static_cast<int>(logical.width()) - 2 * Margin;
-    const QRect textBox = metrics.boundingRect(QRect(0, 0, textWidth, 10000), Qt::TextWordWrap, under);
-    const QSize size(static_cast<int>(logical.width()),
-                     static_cast<int>(logical.height()) + textBox.height() + 2 * Margin);
-
-    const qreal ratio = sheet.devicePixelRatio();
-    QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
-    image.fill(panel->palette().color(QPalette::Window));
-    QPainter painter(&image);
-    painter.drawPixmap(0, 0, sheet);
-    painter.setFont(panel->font());
-    painter.setPen(panel->palette().color(QPalette::WindowText));
-    painter.drawText(QRect(Margin, static_cast<int>(logical.height()) + Margin, textWidth, textBox.height()),
-                     Qt::TextWordWrap, under);
-    return image;
+    const correction::SettledSheet *settled = m_mainWindow.shownSettlement();
+    const std::optional<report::Report> shown = shownReport();
+    if (settled == nullptr || !shown)
+        return;
+    const QString suggested = QDir(folder).filePath(reportName(*settled) + u'.' + extension);
+    const QString path = m_desktop.saveFileName(&m_mainWindow, caption, suggested, filter, extension);
+    if (path.isEmpty())
+        return;
+    const QByteArray content = bytes(*shown);
+    // Written whole or not at all, never through another user's link.
+    if (content.isEmpty() ||
+        !platform::writeFileAtomically(
+            path, std::string_view(content.constData(), static_cast<std::size_t>(content.size())))) {
+        m_desktop.beep();
+        m_desktop.showError(&m_mainWindow, u"Не удалось сохранить "_s + what + u" в файл "_s +
+                                               QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + u'.');
+    }
 }
 
 void PaymentsController::SavePictureClick()
 {
-    const std::unique_ptr<correction::Explanation> account = shownExplanation();
-    if (!account)
+    const qreal ratio = pictureRatio();
+    saveReport(u"Сохранить картинку"_s, usualFolder(QStandardPaths::PicturesLocation), u"png"_s, u"PNG (*.png)"_s,
+               u"картинку"_s, [ratio](const report::Report &shown) { return pngBytes(report::picture(shown, ratio)); });
+}
+
+void PaymentsController::SavePdfClick()
+{
+    saveReport(u"Сохранить в PDF"_s, usualFolder(QStandardPaths::DocumentsLocation), u"pdf"_s, u"PDF (*.pdf)"_s,
+               u"PDF"_s, [](const report::Report &shown) { return report::pdf(shown); });
+}
+
+void PaymentsController::PrintClick()
+{
+    const std::optional<report::Report> shown = shownReport();
+    if (!shown)
         return;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    const QString suggested = QDir(folder).filePath(u"Пуля "_s + today() + u".png"_s);
-    const QString path =
-        m_desktop.saveFileName(&m_mainWindow, u"Сохранить картинку"_s, suggested, u"PNG (*.png)"_s, u"png"_s);
-    if (path.isEmpty())
+    // Qt Print Support comes with the module, on the first print of the run.
+    QString problem;
+    auto *printing = qobject_cast<report::Printing *>(platform::loadModule(u"zelvara_print"_s, &problem));
+    if (printing == nullptr) {
+        qWarning("zelvara: printing is not available: %s", qUtf8Printable(problem));
+        m_desktop.beep();
+        m_desktop.showError(&m_mainWindow, u"Печать недоступна: модуль печати libzelvara_print.so не найден или "
+                                           u"не загружается."_s);
         return;
-    const QImage picture = sheetPicture(QString::fromStdString(account->optionsLine));
-    if (picture.isNull() || !picture.save(path, "PNG"))
-        m_desktop.showError(&m_mainWindow,
-                            u"Не удалось сохранить картинку в файл "_s + QDir::toNativeSeparators(path) + u'.');
+    }
+    const report::Report &page = *shown;
+    printing->print(&m_mainWindow, reportName(*m_mainWindow.shownSettlement()), report::orientation(page),
+                    [&page](QPainter &painter, const QRectF &area) { report::paint(painter, page, area); });
 }
 
 } // namespace zelvara::app

@@ -2,16 +2,21 @@
 #pragma once
 
 // The commands of the "&Пуля" menu that work on the shown results: who pays whom, the detailed
-// breakdown, copying the results and saving a picture of the sheet. Everything they show comes from the
-// engine's account of the main window's shown settlement; the commands are enabled only while the
-// shown sheet's results are on the screen.
+// breakdown, copying the results, and the report as a picture, on paper and as a PDF. Everything they
+// show comes from the record of the shown settlement (TZelvara::shownSettlement), never from the fields
+// as they stand now, so after an edit or a failed "Рассчитать" they still agree with the results on the
+// screen. The commands are enabled only while the shown sheet's results are on the screen.
+
+#include "report/report.h"
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
-class QImage;
+class QByteArray;
 class QString;
 
 namespace zelvara::correction {
@@ -28,6 +33,10 @@ class BreakdownWindow;
 class PaymentsWindow;
 class TZelvara;
 
+// The blank sheet of `players` that reports draw on: its picture for a screen of `ratio` device pixels
+// per pixel, and the places of the fields as the window lays them out.
+report::SheetArt sheetArt(int players, qreal ratio);
+
 class PaymentsController : public QObject
 {
     Q_OBJECT
@@ -41,8 +50,12 @@ public:
     PaymentsWindow &paymentsWindow();
     BreakdownWindow &breakdownWindow();
 
-    // The picture "Сохранить картинку…" writes: the shown sheet as it is drawn, `under` written below.
-    QImage sheetPicture(const QString &under) const;
+    // The report of the shown settlement, as the picture, the PDF and the printed page draw it; nothing
+    // when no results are shown.
+    std::optional<report::Report> shownReport() const;
+    // How many device pixels a picture gives each of the report's: twice, or the screen's own ratio
+    // where that is more.
+    qreal pictureRatio() const;
 
 private:
     // The handlers, named after their menu items.
@@ -50,12 +63,17 @@ private:
     void BreakdownClick();
     void CopyResultsClick();
     void SavePictureClick();
+    void PrintClick();
+    void SavePdfClick();
 
     // Enables the commands by what the main window shows and brings open views up to date.
     void shownSettlementChanged();
     void refreshViews();
     // Who pays whom and the breakdown of the shown results, or nothing when none are shown.
     std::unique_ptr<correction::Explanation> shownExplanation() const;
+    // Asks where to write the shown report and writes `bytes(report)` there; a failure is named in a box.
+    void saveReport(const QString &caption, const QString &folder, const QString &extension, const QString &filter,
+                    const QString &what, const std::function<QByteArray(const report::Report &)> &bytes);
 
     TZelvara &m_mainWindow;
     platform::Desktop &m_desktop;
@@ -63,6 +81,8 @@ private:
     QAction *m_breakdown = nullptr;
     QAction *m_copyResults = nullptr;
     QAction *m_savePicture = nullptr;
+    QAction *m_print = nullptr;
+    QAction *m_savePdf = nullptr;
     std::unique_ptr<PaymentsWindow> m_paymentsWindow;
     std::unique_ptr<BreakdownWindow> m_breakdownWindow;
 };

@@ -3,109 +3,106 @@
 
 #include "correction/play.h"
 #include "engine/payments.h"
+#include "report/report.h"
+
+#include <QStringList>
 
 #include <cstddef>
+
+using namespace Qt::StringLiterals;
 
 namespace zelvara::app {
 
 namespace {
 
-// A player without a name is still somebody the others can find on the sheet.
-std::string nameOf(const correction::SettledSheet &settled, int player)
+// The table has three columns (payer, payee, amount); a row of fewer cells spans the rest, so every row
+// is as wide as the table and a spreadsheet gets no ragged edge.
+constexpr int Columns = 3;
+
+QString cell(const QString &text, int span = 1, const QString &tag = u"td"_s)
 {
-    const std::string &name = settled.record.sheet.names.at(static_cast<std::size_t>(player - 1));
-    return name.empty() ? "Игрок " + std::to_string(player) : name;
+    const QString attributes = span > 1 ? u" colspan=\""_s + QString::number(span) + u'"' : QString();
+    return u'<' + tag + attributes + u'>' + text.toHtmlEscaped() + u"</"_s + tag + u'>';
 }
 
-std::string cell(const std::string &text, const char *tag = "td", int span = 1)
+QString row(const QString &cells)
 {
-    std::string html = std::string("<") + tag;
-    if (span > 1)
-        html += " colspan=\"" + std::to_string(span) + "\"";
-    return html + ">" + escapeHtml(text) + "</" + tag + ">";
+    return u"<tr>"_s + cells + u"</tr>\n"_s;
 }
 
-std::string row(const std::string &cells)
+QString lineOf(const std::string &text)
 {
-    return "<tr>" + cells + "</tr>\n";
+    return QString::fromStdString(text);
 }
 
 } // namespace
 
-std::string escapeHtml(const std::string &text)
+ResultsSummary resultsSummary(const correction::SettledSheet &settled, const correction::Explanation &explanation)
 {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char ch : text) {
-        switch (ch) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        default:
-            escaped += ch;
-            break;
+    const engine::SheetRecord &record = settled.record;
+    const char separator = record.decimalSeparator;
+    const std::vector<engine::ShownResult> &results = settled.shown.results;
+    const engine::Payments &payments = explanation.payments;
+    const auto name = [&record](int player) { return report::playerName(record, player); };
+    QStringList text;
+    QString rows;
+
+    const QDateTime time = report::settlementTime(settled.date);
+    const QString title = time.isValid() ? u"Пуля от "_s + time.toString(u"dd.MM.yyyy"_s) : u"Пуля"_s;
+    text << title << lineOf(explanation.optionsLine);
+    rows += row(cell(title, Columns, u"th"_s));
+    rows += row(cell(lineOf(explanation.optionsLine), Columns));
+
+    rows += row(cell(u"Игрок"_s, 1, u"th"_s) + cell(u"Итог"_s, Columns - 1, u"th"_s));
+    for (int player = 1; player <= record.sheet.players; ++player) {
+        const auto index = static_cast<std::size_t>(player - 1);
+        const QString result = index < results.size() ? lineOf(results[index].text) : QString();
+        text << name(player) + u": "_s + result;
+        rows += row(cell(name(player)) + cell(result, Columns - 1));
+    }
+
+    const auto transfers = [&](const std::vector<engine::Transfer> &list, const std::vector<std::string> &lines) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const engine::Transfer &transfer = list[i];
+            const QString amount = lineOf(engine::moneyText(transfer.hundredths, separator));
+            // The window's own wording for the chat; a plain row of cells for the spreadsheet.
+            text << (i < lines.size() ? lineOf(lines[i])
+                                      : name(transfer.from) + u" → "_s + name(transfer.to) + u": "_s + amount);
+            rows += row(cell(name(transfer.from)) + cell(name(transfer.to)) + cell(amount));
+        }
+    };
+
+    text << u"Кто кому платит:"_s;
+    rows += row(cell(u"Платит"_s, 1, u"th"_s) + cell(u"Получает"_s, 1, u"th"_s) + cell(u"Сумма"_s, 1, u"th"_s));
+    if (!payments.available) {
+        // The note says why there are no payments.
+        const QString why = lineOf(explanation.paymentsNote);
+        text << why;
+        rows += row(cell(why, Columns));
+    } else {
+        if (payments.transfers.empty()) {
+            const QString why = u"никто никому не платит"_s;
+            text << why;
+            rows += row(cell(why, Columns));
+        }
+        transfers(payments.transfers, explanation.transferLines);
+        // The note names pairs whose amounts were rounded: the pairs come along, so it can be checked.
+        if (!payments.roundedPairs.empty()) {
+            text << u"По парам:"_s;
+            rows += row(cell(u"По парам"_s, Columns, u"th"_s));
+            transfers(payments.pairs, explanation.pairLines);
+        }
+        if (!explanation.paymentsNote.empty()) {
+            text << lineOf(explanation.paymentsNote);
+            rows += row(cell(lineOf(explanation.paymentsNote), Columns));
         }
     }
-    return escaped;
-}
 
-ResultsSummary resultsSummary(const correction::SettledSheet &settled, const correction::Explanation &account,
-                              const std::string &date)
-{
-    const char decimalSeparator = settled.record.decimalSeparator;
-    const std::vector<engine::ShownResult> &results = settled.shown.results;
     ResultsSummary summary;
-    std::string &text = summary.text;
-    std::string rows;
-
-    text += "Пуля от " + date + "\n" + account.optionsLine + "\n";
-    rows += row(cell("Пуля от") + cell(date, "td", 2));
-    rows += row(cell("Условия") + cell(account.optionsLine, "td", 2));
-
-    rows += row(cell("Игрок", "th") + cell("Итог", "th"));
-    for (int player = 1; player <= settled.record.sheet.players; ++player) {
-        const auto index = static_cast<std::size_t>(player - 1);
-        const std::string result = index < results.size() ? results[index].text : std::string();
-        text += nameOf(settled, player) + ": " + result + "\n";
-        rows += row(cell(nameOf(settled, player)) + cell(result));
-    }
-
-    text += "Кто кому платит:\n";
-    rows += row(cell("Платит", "th") + cell("Получает", "th") + cell("Сумма", "th"));
-    if (!account.payments.available) {
-        const std::string why = "итоги слишком велики, чтобы разбить их на платежи";
-        text += why + "\n";
-        rows += row(cell(why, "td", 3));
-    } else if (account.payments.transfers.empty()) {
-        const std::string why = "никто никому не платит";
-        text += why + "\n";
-        rows += row(cell(why, "td", 3));
-    }
-    for (std::size_t i = 0; i < account.payments.transfers.size(); ++i) {
-        const engine::Transfer &transfer = account.payments.transfers[i];
-        const std::string amount = engine::moneyText(transfer.hundredths, decimalSeparator);
-        // The window's own wording for the chat; a plain row of cells for the spreadsheet.
-        text += (i < account.transferLines.size()
-                     ? account.transferLines[i]
-                     : nameOf(settled, transfer.from) + " → " + nameOf(settled, transfer.to) + ": " + amount) +
-                "\n";
-        rows += row(cell(nameOf(settled, transfer.from)) + cell(nameOf(settled, transfer.to)) + cell(amount));
-    }
-    if (!account.paymentsNote.empty()) {
-        text += account.paymentsNote + "\n";
-        rows += row(cell(account.paymentsNote, "td", 3));
-    }
-
-    summary.html = "<html><head><meta charset=\"utf-8\"></head><body>\n<table>\n" + rows + "</table>\n</body></html>\n";
+    summary.text = text.join(u'\n') + u'\n';
+    summary.html = u"<html><head><meta charset=\"utf-8\"></head><body>\n"
+                   u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" style=\"border-collapse: collapse\">\n"_s +
+                   rows + u"</table>\n</body></html>\n"_s;
     return summary;
 }
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The shown results as "Копировать итоги" puts them on the clipboard: plain text for a chat and an
-// HTML table that a spreadsheet pastes cell by cell. Plain C++, so the texts can be checked without a
-// window.
+// The shown results as "Копировать итоги" puts them on the clipboard: plain text for a chat, and one
+// HTML table, with borders and every row as wide as the others, that a spreadsheet or a mail pastes
+// cell by cell. Both are dated by the settlement (or by the sheet file it came from), not by the day of
+// copying.
 
-#include <string>
+#include <QString>
 
 namespace zelvara::correction {
 struct Explanation;
@@ -16,16 +17,13 @@ namespace zelvara::app {
 
 struct ResultsSummary
 {
-    std::string text;
-    std::string html;
+    QString text;
+    QString html;
 };
 
-// `date` is written as given ("08.12.2026"); amounts use the record's separator. The payments are the
-// fewest transfers, followed by the rounding note when there is one.
-ResultsSummary resultsSummary(const correction::SettledSheet &settled, const correction::Explanation &explanation,
-                              const std::string &date);
-
-// Text made safe for HTML: &, <, > and quotes as entities.
-std::string escapeHtml(const std::string &text);
+// The title and options, one line per player with the result, then the fewest transfers and the note
+// on what was rounded; the pairs as well when that note speaks of them. Amounts use the record's
+// separator; `explanation` is correction::explain of the same record.
+ResultsSummary resultsSummary(const correction::SettledSheet &settled, const correction::Explanation &explanation);
 
 } // namespace zelvara::app

@@ -6,6 +6,8 @@
 #include "app/main_window.h"
 #include "app/payments_controller.h"
 #include "app/payments_window.h"
+#include "app/sheet_file_controller.h"
+#include "report/report.h"
 #include "tests/support/find_control.h"
 #include "tests/support/recording_desktop.h"
 
@@ -13,11 +15,15 @@
 #include <QDate>
 #include <QImage>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextTable>
 
 #include <memory>
 
@@ -30,6 +36,9 @@ namespace engine = zelvara::engine;
 namespace {
 
 using Entries = QList<std::pair<QString, QString>>;
+
+const QStringList AllItems = {u"Payments"_s,    u"Breakdown"_s, u"CopyResults"_s,
+                              u"SavePicture"_s, u"Print"_s,     u"SavePdf"_s};
 
 // The first worked example: Sochi, four players, heap on four, a whist worth 1; results -81, +29, -49, +101.
 const Entries Example1 = {
@@ -50,6 +59,50 @@ const QStringList Example1Transfers = {
     u"Восток платит Югу 49,00"_s,
 };
 
+// The cells of each row of the one table in `html`, as a spreadsheet reads them.
+QList<QStringList> tableRows(const QString &html)
+{
+    QTextDocument document;
+    document.setHtml(html);
+    QList<QTextTable *> tables;
+    for (QTextFrame *frame : document.rootFrame()->childFrames()) {
+        if (auto *table = qobject_cast<QTextTable *>(frame))
+            tables << table;
+    }
+    if (tables.size() != 1)
+        return {};
+    QList<QStringList> rows;
+    QTextTable *table = tables.front();
+    for (int row = 0; row < table->rows(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < table->columns();) {
+            const QTextTableCell cell = table->cellAt(row, column);
+            QTextCursor cursor = cell.firstCursorPosition();
+            cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+            cells << cursor.selectedText();
+            column += std::max(cell.columnSpan(), 1);
+        }
+        rows << cells;
+    }
+    return rows;
+}
+
+// Every row of the HTML as written spans all `columns`: a spreadsheet pastes no ragged edge.
+void checkRowsAsWideAsTheTable(const QString &html, int columns)
+{
+    static const QRegularExpression rowPattern(u"<tr>(.*?)</tr>"_s);
+    static const QRegularExpression cellPattern(u"<t[hd]( colspan=\"(\\d+)\")?>"_s);
+    int rows = 0;
+    for (const QRegularExpressionMatch &row : rowPattern.globalMatch(html)) {
+        int width = 0;
+        for (const QRegularExpressionMatch &cell : cellPattern.globalMatch(row.captured(1)))
+            width += cell.hasCaptured(2) ? cell.captured(2).toInt() : 1;
+        QVERIFY2(width == columns, qPrintable(row.captured(0)));
+        ++rows;
+    }
+    QVERIFY(rows > 0);
+}
+
 } // namespace
 
 class PaymentsControllerTest : public QObject
@@ -61,14 +114,19 @@ private slots:
     void cleanup();
 
     void items_followTheShownResults();
+    void menu_hasOneAccessKeyPerItem();
     void views_openBesideAndCloseByEscapeOrCloseBox();
     void paymentsWindow_listsBothViewsAndFollowsTheSheet();
     void emptySheet_saysThatNobodyPays();
     void breakdownWindow_explainsTheShownResults();
     void copyResults_putsChatTextAndSpreadsheetTable();
     void copyResults_namesCannotBreakTheTable();
-    void savePicture_writesSheetWithOptionsUnderIt();
+    void copyResults_isDatedBySettlementAndCopiesRoundedPairs();
+    void report_showsTheSheetAsSettled();
+    void savePicture_writesTheReportAtTwiceItsSize();
+    void saveFiles_startInTheUsualFolderOrHome_pdfWritten();
     void savePicture_unwritablePath_namesItInAnError();
+    void print_withoutTheModule_saysSo();
 
 private:
     template <typename T> T *find(const QString &name) const
@@ -96,7 +154,7 @@ private:
     QStringList enabledItems() const
     {
         QStringList enabled;
-        for (const QString &name : {u"Payments"_s, u"Breakdown"_s, u"CopyResults"_s, u"SavePicture"_s}) {
+        for (const QString &name : AllItems) {
             if (action(name)->isEnabled())
                 enabled << name;
         }
@@ -134,9 +192,10 @@ void PaymentsControllerTest::cleanup()
 
 void PaymentsControllerTest::items_followTheShownResults()
 {
-    const QStringList all = {u"Payments"_s, u"Breakdown"_s, u"CopyResults"_s, u"SavePicture"_s};
+    const QStringList all = AllItems;
     const QStringList none;
     QCOMPARE(action(u"CopyResults"_s)->shortcut(), QKeySequence(u"Ctrl+Shift+C"_s));
+    QCOMPARE(action(u"Print"_s)->shortcut(), QKeySequence(u"Ctrl+P"_s));
     QCOMPARE(enabledItems(), none);
     // A disabled item's shortcut does nothing.
     QTest::keyClick(m_window.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
@@ -165,11 +224,28 @@ void PaymentsControllerTest::items_followTheShownResults()
     QCOMPARE(enabledItems(), none);
 }
 
+void PaymentsControllerTest::menu_hasOneAccessKeyPerItem()
+{
+    // The whole menu, the sheet files' commands included.
+    zelvara::app::SheetFileController files(*m_window, m_desktop, {});
+    QStringList keys;
+    for (const QAction *item : m_window->poolMenu()->actions()) {
+        if (item->isSeparator())
+            continue;
+        const qsizetype amp = item->text().indexOf(u'&');
+        QVERIFY2(amp >= 0 && amp + 1 < item->text().size(), qPrintable(item->text()));
+        keys << item->text().mid(amp + 1, 1).toLower();
+    }
+    QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+    // The items of this menu so far; more may join, with keys of their own.
+    QCOMPARE(keys.mid(0, 8), (QStringList{u"о"_s, u"с"_s, u"к"_s, u"п"_s, u"и"_s, u"а"_s, u"е"_s, u"d"_s}));
+}
+
 void PaymentsControllerTest::views_openBesideAndCloseByEscapeOrCloseBox()
 {
     settleExample1();
     const QList<std::pair<QString, QString>> views = {{u"Payments"_s, u"Кто кому платит"_s},
-                                                      {u"Breakdown"_s, u"Подробный расчет"_s}};
+                                                      {u"Breakdown"_s, u"Подробный расчёт"_s}};
     for (const auto &[item, caption] : views) {
         action(item)->trigger();
         QWidget *view = item == u"Payments"_s ? static_cast<QWidget *>(&m_controller->paymentsWindow())
@@ -274,16 +350,27 @@ void PaymentsControllerTest::copyResults_putsChatTextAndSpreadsheetTable()
                                           u"Запад: -81\nСевер: +29\nВосток: -49\nЮг: +101\n"
                                           u"Кто кому платит:\n"_s +
                                           Example1Transfers.join(u'\n') + u'\n');
+
     const QString html = m_desktop.clipboardHtml;
     QVERIFY(html.contains(u"<meta charset=\"utf-8\">"_s));
-    QVERIFY(html.contains(u"<tr><td>Пуля от</td><td colspan=\"2\">"_s + date + u"</td></tr>"_s));
-    QVERIFY(html.contains(u"<tr><th>Игрок</th><th>Итог</th></tr>\n"
-                          u"<tr><td>Запад</td><td>-81</td></tr>\n<tr><td>Север</td><td>+29</td></tr>\n"
-                          u"<tr><td>Восток</td><td>-49</td></tr>\n<tr><td>Юг</td><td>+101</td></tr>\n"_s));
-    QVERIFY(html.contains(u"<tr><th>Платит</th><th>Получает</th><th>Сумма</th></tr>\n"
-                          u"<tr><td>Запад</td><td>Север</td><td>29,00</td></tr>\n"
-                          u"<tr><td>Запад</td><td>Юг</td><td>52,00</td></tr>\n"
-                          u"<tr><td>Восток</td><td>Юг</td><td>49,00</td></tr>\n</table>"_s));
+    QCOMPARE(html.count(u"<table"_s), 1);
+    QVERIFY(html.contains(u"border=\"1\""_s));
+    checkRowsAsWideAsTheTable(html, 3);
+    const QList<QStringList> rows = tableRows(html);
+    const QList<QStringList> expected = {
+        {u"Пуля от "_s + date},
+        {u"Сочи / Ростов; 4 игрока; гора делится на 4 игроков; цена виста 1"_s},
+        {u"Игрок"_s, u"Итог"_s},
+        {u"Запад"_s, u"-81"_s},
+        {u"Север"_s, u"+29"_s},
+        {u"Восток"_s, u"-49"_s},
+        {u"Юг"_s, u"+101"_s},
+        {u"Платит"_s, u"Получает"_s, u"Сумма"_s},
+        {u"Запад"_s, u"Север"_s, u"29,00"_s},
+        {u"Запад"_s, u"Юг"_s, u"52,00"_s},
+        {u"Восток"_s, u"Юг"_s, u"49,00"_s},
+    };
+    QCOMPARE(rows, expected);
 }
 
 void PaymentsControllerTest::copyResults_namesCannotBreakTheTable()
@@ -294,10 +381,75 @@ void PaymentsControllerTest::copyResults_namesCannotBreakTheTable()
     action(u"CopyResults"_s)->trigger();
     QVERIFY(m_desktop.clipboardText.contains(u"<b>Петя & \"Ко\"</b>: -81\n"_s));
     QVERIFY(!m_desktop.clipboardHtml.contains(u"<b>"_s));
-    QVERIFY(m_desktop.clipboardHtml.contains(u"<td>&lt;b&gt;Петя &amp; &quot;Ко&quot;&lt;/b&gt;</td><td>-81</td>"_s));
+    QCOMPARE(tableRows(m_desktop.clipboardHtml).value(3), (QStringList{u"<b>Петя & \"Ко\"</b>"_s, u"-81"_s}));
+    checkRowsAsWideAsTheTable(m_desktop.clipboardHtml, 3);
 }
 
-void PaymentsControllerTest::savePicture_writesSheetWithOptionsUnderIt()
+void PaymentsControllerTest::copyResults_isDatedBySettlementAndCopiesRoundedPairs()
+{
+    // A sheet opened from a file saved in March, settled as it came: the copy is dated by the file.
+    engine::SheetTexts texts = engine::SheetTexts::withDesignTexts(4);
+    m_window->loadSheet(texts, {}, {std::string("2025-03-02T23:30:00-05:00"), {}});
+    fill(Example1);
+    m_window->markSheetKept(4);
+    click(u"Calculate"_s);
+    action(u"CopyResults"_s)->trigger();
+    QVERIFY2(m_desktop.clipboardText.startsWith(u"Пуля от 02.03.2025\n"_s), qPrintable(m_desktop.clipboardText));
+    QCOMPARE(tableRows(m_desktop.clipboardHtml).value(0), QStringList{u"Пуля от 02.03.2025"_s});
+
+    // A heap that does not divide, its correction declined, a whist worth 33 kopecks: the pairs are
+    // rounded, the note says so, and the pairs come along so the note can be checked.
+    m_window->setFieldText(u"HeapOfP1For4"_s, u"21"_s);
+    m_window->setFieldText(u"ValueOfWhistFor4"_s, u"0,33"_s);
+    const engine::SheetRecord declined{m_window->sheetTexts(4), m_window->options(), ',',
+                                       engine::Answer{engine::Button::Cancel, 1}};
+    auto shown = std::get<zelvara::correction::Shown>(zelvara::correction::play(declined));
+    m_window->showResults(declined, std::move(shown));
+    const zelvara::correction::SettledSheet *settled = m_window->shownSettlement();
+    const auto explanation = zelvara::correction::explain(settled->record, settled->shown);
+    QVERIFY(!explanation.payments.roundedPairs.empty());
+    action(u"CopyResults"_s)->trigger();
+    const QString text = m_desktop.clipboardText;
+    QStringList pairs;
+    for (const std::string &line : explanation.pairLines)
+        pairs << QString::fromStdString(line);
+    QVERIFY2(text.contains(u"По парам:\n"_s + pairs.join(u'\n') + u'\n'), qPrintable(text));
+    QVERIFY2(text.endsWith(QString::fromStdString(explanation.paymentsNote) + u'\n'), qPrintable(text));
+    const QList<QStringList> rows = tableRows(m_desktop.clipboardHtml);
+    const qsizetype heading = rows.indexOf(QStringList{u"По парам"_s});
+    QVERIFY(heading > 0);
+    QCOMPARE(rows.size(), heading + static_cast<qsizetype>(explanation.payments.pairs.size()) + 2);
+    checkRowsAsWideAsTheTable(m_desktop.clipboardHtml, 3);
+}
+
+void PaymentsControllerTest::report_showsTheSheetAsSettled()
+{
+    settleExample1();
+    const zelvara::report::Report settled = *m_controller->shownReport();
+    const auto heapOfWest = [](const zelvara::report::Report &report) {
+        for (const zelvara::report::Item &item : report.items) {
+            if (item.kind == zelvara::report::Item::Kind::Text && item.role == u"HeapOfP1For4"_s)
+                return item.text;
+        }
+        return QString();
+    };
+    QCOMPARE(heapOfWest(settled), u"20"_s);
+    const QImage before = zelvara::report::picture(settled, 1);
+
+    // A new heap typed after the calculation, and a "Рассчитать" that fails on a pool: the results on
+    // the screen are still those of heap 20, and so is everything drawn of them.
+    m_window->setFieldText(u"HeapOfP1For4"_s, u"50"_s);
+    QCOMPARE(heapOfWest(*m_controller->shownReport()), u"20"_s);
+    m_window->setFieldText(u"PoolOfP2For4"_s, u"x"_s);
+    click(u"Calculate"_s);
+    QCOMPARE(m_desktop.beeps, 1);
+    QCOMPARE(zelvara::report::picture(*m_controller->shownReport(), 1), before);
+
+    click(u"NewCalc"_s);
+    QVERIFY(!m_controller->shownReport());
+}
+
+void PaymentsControllerTest::savePicture_writesTheReportAtTwiceItsSize()
 {
     settleExample1();
     QTemporaryDir folder;
@@ -309,27 +461,57 @@ void PaymentsControllerTest::savePicture_writesSheetWithOptionsUnderIt()
     QCOMPARE(m_desktop.fileDialogs.size(), 1);
     QCOMPARE(m_desktop.fileDialogs[0].caption, u"Сохранить картинку"_s);
     QCOMPARE(m_desktop.fileDialogs[0].filter, u"PNG (*.png)"_s);
-    QVERIFY(m_desktop.fileDialogs[0].start.endsWith(u".png"_s));
+    QCOMPARE(QFileInfo(m_desktop.fileDialogs[0].start).fileName(),
+             u"Пуля "_s + QDate::currentDate().toString(u"yyyy-MM-dd"_s) + u".png"_s);
     QVERIFY(m_desktop.messages.isEmpty());
 
+    // The report at twice its size on this unscaled screen, exactly as it is drawn.
+    const zelvara::report::Report report = *m_controller->shownReport();
+    QCOMPARE(m_controller->pictureRatio(), 2.0);
     m_desktop.fileAnswers = {path};
     action(u"SavePicture"_s)->trigger();
     QVERIFY(m_desktop.messages.isEmpty());
-    QImage saved(path, "PNG");
-    QVERIFY(!saved.isNull());
-    QWidget *panel = find<QWidget>(u"PanelFor4"_s);
-    QVERIFY(saved.width() == panel->width() && saved.height() > panel->height() + 8);
-    // The top is the sheet as drawn, results included; the options are written under it.
-    const QImage sheet = panel->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32).copy(QRect(QPoint(), panel->size())), sheet);
-    const QImage under = saved.copy(0, panel->height(), saved.width(), saved.height() - panel->height());
-    const QRgb background = under.pixel(0, 0);
-    int inked = 0;
-    for (int y = 0; y < under.height(); ++y) {
-        for (int x = 0; x < under.width(); ++x)
-            inked += under.pixel(x, y) != background ? 1 : 0;
-    }
-    QVERIFY2(inked > 100, "no options written under the sheet");
+    const QImage saved(path, "PNG");
+    QCOMPARE(saved.size(), (report.size * 2).toSize());
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), zelvara::report::picture(report, 2));
+}
+
+void PaymentsControllerTest::saveFiles_startInTheUsualFolderOrHome_pdfWritten()
+{
+    settleExample1();
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u".config"_s)));
+    const QString day = QDate::currentDate().toString(u"yyyy-MM-dd"_s);
+    const auto startOf = [this](const QString &item) {
+        m_desktop.fileDialogs.clear();
+        action(item)->trigger();
+        return m_desktop.fileDialogs.value(0).start;
+    };
+    // No Pictures or Documents folder: home, never the folder the program was started from.
+    QCOMPARE(startOf(u"SavePicture"_s), home.filePath(u"Пуля "_s + day + u".png"_s));
+    QCOMPARE(startOf(u"SavePdf"_s), home.filePath(u"Пуля "_s + day + u".pdf"_s));
+    QVERIFY(QDir(home.path()).mkdir(u"Pictures"_s) && QDir(home.path()).mkdir(u"Documents"_s));
+    QCOMPARE(startOf(u"SavePicture"_s), home.filePath(u"Pictures/Пуля "_s + day + u".png"_s));
+    QCOMPARE(startOf(u"SavePdf"_s), home.filePath(u"Documents/Пуля "_s + day + u".pdf"_s));
+    QCOMPARE(m_desktop.fileDialogs.value(0).caption, u"Сохранить в PDF"_s);
+    QCOMPARE(m_desktop.fileDialogs.value(0).filter, u"PDF (*.pdf)"_s);
+
+    // What the PDF holds is the report's own test; here it is written where the player said.
+    const QString pdf = home.filePath(u"пуля.pdf"_s);
+    m_desktop.fileAnswers = {pdf};
+    action(u"SavePdf"_s)->trigger();
+    QVERIFY(m_desktop.messages.isEmpty());
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-");
+    qputenv("HOME", oldHome);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 void PaymentsControllerTest::savePicture_unwritablePath_namesItInAnError()
@@ -341,6 +523,16 @@ void PaymentsControllerTest::savePicture_unwritablePath_namesItInAnError()
     action(u"SavePicture"_s)->trigger();
     QCOMPARE(m_desktop.messages.size(), 1);
     QVERIFY2(m_desktop.messages[0].contains(path), qPrintable(m_desktop.messages[0]));
+}
+
+void PaymentsControllerTest::print_withoutTheModule_saysSo()
+{
+    // This test program has no print module beside it, nor one installed: the player is told, once.
+    settleExample1();
+    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(m_desktop.beeps, 1);
+    QCOMPARE(m_desktop.messages.size(), 1);
+    QVERIFY2(m_desktop.messages[0].startsWith(u"Печать недоступна"_s), qPrintable(m_desktop.messages[0]));
 }
 
 QTEST_MAIN(PaymentsControllerTest)

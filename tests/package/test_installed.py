@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The installed program, run from a package unpacked into a scratch root: it shows its window, finds the
-rules document in ../share/zelvara beside its folder, and keeps its settings in the XDG config folder. Its
+rules document in ../share/zelvara beside its folder and its print module in ../lib/<triplet>/zelvara,
+and keeps its settings in the XDG config folder. Its
 folder is left writable by its owner, the player who unpacked it: the package's build never keeps the
 settings beside the program, wherever the program is. As root it runs without the two capabilities that
 let root write through permission bits, so that it meets the folder as a player does.
 
 Runs inside tests/e2e/harness and shares its helpers (e2elib)."""
 
+import datetime
 import os
 import stat
 import sys
@@ -17,7 +19,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import e2elib as e  # noqa: E402
 
 class InstalledProgramTest(e.ProgramTestCase):
-    def test_installedProgram_showsWindow_findsRules_keepsSettingsInConfigFolder(self):
+    def test_installedProgram_showsWindow_findsRulesAndPrinting_keepsSettingsInConfigFolder(self):
         folder = os.path.dirname(self.binary)
         root = os.path.dirname(os.path.dirname(folder))
         os.chmod(folder, stat.S_IRWXU | stat.S_IRGRP | stat.S_IXGRP | stat.S_IROTH | stat.S_IXOTH)
@@ -53,6 +55,17 @@ class InstalledProgramTest(e.ProgramTestCase):
         self.assertEqual(e.visible_windows("Zelvara", program.pid), [], "no message with the document there")
 
         e.click(e.find(app, "3", e.pyatspi.ROLE_RADIO_BUTTON))
+        # Printing finds its module where the package installs it, ../lib/<triplet>/zelvara.
+        for player, name in enumerate("ABC", start=1):
+            e.fill(e.find(app, f"Имя игрока {player}"), name)
+        e.click(e.find(app, "Рассчитать", e.pyatspi.ROLE_PUSH_BUTTON))
+        e.click(e.find(app, "Пуля", e.pyatspi.ROLE_MENU_ITEM))
+        item = e.find(app, "Печать…", e.pyatspi.ROLE_MENU_ITEM)
+        e.wait_for("the results to be shown", lambda: e.is_enabled(item))
+        e.click(item)
+        preview = e.wait_window(f"Просмотр печати: Пуля {datetime.date.today():%Y-%m-%d}", program.pid)
+        e.press("Escape")
+        e.wait_for("the preview to close", lambda: preview not in e.visible_windows(pid=program.pid))
         e.close_by_window_manager(wid)
         self.assertEqual(program.wait_exit(), 0, program.output())
         self.assertFalse(os.path.exists(os.path.join(folder, "SETTINGS.INI")))
