@@ -360,7 +360,7 @@ std::string formatTable(const Report &report)
             }
         }
         if (report.additions.explain) {
-            list("Подробный расчет:", account.breakdown.lines);
+            list("Подробный расчёт:", account.breakdown.lines);
         }
     }
     return text;

@@ -64,7 +64,7 @@ std::string confirmedInWords(const engine::SheetValues &before, const Shown &sho
 std::string declinedInWords(const Shown &shown)
 {
     const bool lot = shown.dialog == CorrectionDialog::ChoiceOfPlayer;
-    std::string text = std::string("Поправка ") + (lot ? "по жребию " : "") + "отклонена («Отмена»): лист не изменен, ";
+    std::string text = std::string("Поправка ") + (lot ? "по жребию " : "") + "отклонена («Отмена»): лист не изменён, ";
     if (!shown.rounded) {
         return text + "итоги показаны без округления.";
     }

@@ -148,7 +148,7 @@ void PlayTest::explain_dialogAnswersExplainedAndPaid_data()
         << QStringList{u"Запад платит Востоку 3,33"_qs, u"Запад платит Югу 3,33"_qs}
         << u"расхождение 0,01 из-за округления: итоги в сумме дают -0,01, поэтому Запад платит 6,66 вместо 6,67; "
            u"суммы по парам округлены до сотых: Запад — Восток, Запад — Юг"_qs
-        << u"Поправка по жребию отклонена («Отмена»): лист не изменен, итоги округлены до сотых."_qs;
+        << u"Поправка по жребию отклонена («Отмена»): лист не изменён, итоги округлены до сотых."_qs;
     // Heaps 4, 2, 7, 10: Север loses a point, the others write 3 on him; results +23, +51, -17, -57, whole
     // already, so nothing is said of rounding.
     QTest::newRow("the confirmation accepted")
