@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/report.h"
 
+#include "cli/terminal.h"
 #include "correction/correction.h"
 #include "sheetfile/json_text.h"
 
@@ -50,19 +51,6 @@ const std::string &resultFieldName(int player, int players)
         return all;
     }();
     return names.at(static_cast<std::size_t>(players)).at(static_cast<std::size_t>(player - 1));
-}
-
-// Columns line up by characters, not bytes: the names are mostly Cyrillic.
-std::size_t characterCount(std::string_view text)
-{
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
-}
-
-std::string padded(std::string_view text, std::size_t width, bool right)
-{
-    const std::string fill(width - std::min(width, characterCount(text)), ' ');
-    return right ? fill + std::string(text) : std::string(text) + fill;
 }
 
 // The fields an answer wrote, by control name, each with its last text as the window shows it.

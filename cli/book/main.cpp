@@ -8,7 +8,7 @@
 #include "book/settled_sheet.h"
 #include "cli/book/local_time.h"
 #include "cli/book/output.h"
-#include "cli/regional.h"
+#include "cli/terminal.h"
 #include "sheetfile/sheet_file.h"
 #include "zelvara/version.h"
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/book/output.h"
 
+#include "cli/terminal.h"
 #include "engine/payments.h"
 #include "engine/result_format.h"
 #include "engine/utf8.h"
@@ -47,18 +48,6 @@ std::string amount(std::int64_t hundredths, char separator)
 std::string signedAmount(std::int64_t hundredths, char separator)
 {
     return (hundredths > 0 ? "+" : "") + amount(hundredths, separator);
-}
-
-std::size_t characterCount(std::string_view text)
-{
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
-}
-
-std::string padded(std::string_view text, std::size_t width, bool right)
-{
-    const std::string fill(width - std::min(width, characterCount(text)), ' ');
-    return right ? fill + std::string(text) : std::string(text) + fill;
 }
 
 // Rows of cells in columns, the first column to the left and the rest to the right.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/regional.h"
+#include "cli/terminal.h"
 
+#include <algorithm>
 #include <clocale>
-#include <string_view>
 
 namespace zelvara::cli {
 
@@ -17,6 +17,18 @@ char regionalDecimalSeparator()
     }
     std::setlocale(LC_NUMERIC, "C");
     return separator;
+}
+
+std::size_t characterCount(std::string_view text)
+{
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
+}
+
+std::string padded(std::string_view text, std::size_t width, bool right)
+{
+    const std::string fill(width - std::min(width, characterCount(text)), ' ');
+    return right ? fill + std::string(text) : std::string(text) + fill;
 }
 
 } // namespace zelvara::cli
