@@ -31,6 +31,9 @@ qint64 dayToX(const std::string &day)
     return QDateTime(date, QTime(12, 0)).toMSecsSinceEpoch();
 }
 
+// Labels on the time axis.
+constexpr int AxisTicks = 7;
+
 } // namespace
 
 BookChart::BookChart(char separator, QWidget *parent) : QWidget(parent), m_separator(separator)
@@ -97,10 +100,14 @@ void BookChart::setLines(const std::vector<book::Timeline> &lines)
                 [this, series](const QPointF &value, bool inside) { hovered(series, value, inside); });
         m_lines.push_back(std::move(line));
     }
-    constexpr qint64 Day = 24 * 3600 * 1000;
-    if (!any)
-        first = last = QDateTime(QDate::currentDate(), QTime(12, 0)).toMSecsSinceEpoch();
-    days->setRange(QDateTime::fromMSecsSinceEpoch(first - Day / 2), QDateTime::fromMSecsSinceEpoch(last + Day / 2));
+    // Whole days on the axis, at least six of them, so that no two of its seven labels name one day.
+    const QDate firstDay = any ? QDateTime::fromMSecsSinceEpoch(first).date() : QDate::currentDate();
+    const QDate lastDay = any ? QDateTime::fromMSecsSinceEpoch(last).date() : firstDay;
+    const qint64 span = firstDay.daysTo(lastDay) + 1;
+    const qint64 shown = std::max<qint64>(span, AxisTicks - 1);
+    const QDate start = firstDay.addDays(-(shown - span) / 2);
+    days->setTickCount(AxisTicks);
+    days->setRange(start.startOfDay(), start.addDays(shown).startOfDay());
     const double low = static_cast<double>(lowest) / 100.0;
     const double high = static_cast<double>(highest) / 100.0;
     amounts->setRange(low == high ? low - 1 : low, low == high ? high + 1 : high);

@@ -229,7 +229,7 @@ QWidget *BookWindow::standingsTab()
     m_standings->setObjectName(u"Standings"_s);
     m_standings->setAccessibleName(u"Итоги за период"_s);
     m_standings->setHorizontalHeaderLabels(
-        {u"Игрок"_s, u"Игр"_s, u"Итог"_s, u"В среднем за игру"_s, u"Лучшая игра"_s, u"Худшая игра"_s});
+        {u"Игрок"_s, u"Пуль"_s, u"Итог"_s, u"В среднем"_s, u"Лучшая"_s, u"Худшая"_s});
     m_standings->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_standings->setSelectionMode(QAbstractItemView::SingleSelection);
     m_standings->setEditTriggers(QAbstractItemView::NoEditTriggers);

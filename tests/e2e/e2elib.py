@@ -56,7 +56,7 @@ SEAT_NAMES = ("[Zelvara]\n"
 
 
 def private_program_folder(binary, settings=None):
-    """A fresh copy of the program's folder: the executable and the files it keeps beside itself. Without
+    """A fresh copy of the program's folder: the executable and the files and modules it keeps beside itself. Without
     settings there is no SETTINGS.INI, so the test starts as on a first run; either way its settings never
     reach the build tree."""
     base = os.environ.get("ZELVARA_E2E_TMP") or tempfile.gettempdir()
@@ -64,7 +64,8 @@ def private_program_folder(binary, settings=None):
     source = os.path.dirname(os.path.abspath(binary))
     shutil.copy2(binary, folder)
     for name in os.listdir(source):
-        if name.endswith((".docx", ".qm")):
+        # The rules document, translations, and the modules loaded on first use (printing).
+        if name.endswith((".docx", ".qm")) or (name.startswith("libzelvara_") and name.endswith(".so")):
             shutil.copy2(os.path.join(source, name), folder)
     if settings is not None:
         with open(os.path.join(folder, "SETTINGS.INI"), "w", encoding="utf-8") as f:
