@@ -12,6 +12,7 @@
 #include <span>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace zelvara::book {
 
@@ -131,6 +132,17 @@ std::optional<std::string> notSqlite(const std::string &path)
         return std::nullopt;
     }
     return "the book " + quoted(path) + " is not an SQLite database; it is left as it is";
+}
+
+// The moments, in seconds since 1970, that a game of the filter's days can have: a day is local time,
+// whose offset from UTC is at most 14 hours either way.
+std::pair<std::int64_t, std::int64_t> momentsOf(const Filter &filter)
+{
+    constexpr std::int64_t Day = 86400;
+    constexpr std::int64_t MostOffset = 14 * 3600;
+    const auto from = filter.from ? dayNumber(*filter.from) : std::nullopt;
+    const auto to = filter.to ? dayNumber(*filter.to) : std::nullopt;
+    return {from ? *from * Day - MostOffset : INT64_MIN, to ? (*to + 1) * Day + MostOffset : INT64_MAX};
 }
 
 std::int64_t averageOf(std::int64_t total, std::int64_t games)
@@ -589,14 +601,19 @@ std::vector<Record> Book::records(const Filter &filter, std::size_t limit, std::
     Database &db = *m_impl->db;
     try {
         const std::int64_t player = filter.player ? m_impl->requirePlayer(*filter.player) : 0;
+        // The days and the cursor also bound the moment (?7, ?8), which the index by time reads as a
+        // range: a page deep in the list, or a period far from the newest records, is found without
+        // walking the records after it.
         Statement select =
             db.prepare("SELECT id, played, played_utc, note, correction, version FROM records "
-                       "WHERE day BETWEEN ?1 AND ?2 "
+                       "WHERE day BETWEEN ?1 AND ?2 AND played_utc BETWEEN ?7 AND ?8 "
                        "AND (?3 IS NULL OR EXISTS (SELECT 1 FROM results WHERE record = records.id AND player = ?3)) "
                        "AND (?4 IS NULL OR played_utc < ?4 OR (played_utc = ?4 AND id < ?5)) "
                        "ORDER BY played_utc DESC, id DESC LIMIT ?6");
         select.bind(1, filter.from ? std::string_view(*filter.from) : FirstDay)
             .bind(2, filter.to ? std::string_view(*filter.to) : LastDay);
+        const auto [earliest, latest] = momentsOf(filter);
+        select.bind(7, earliest).bind(8, after ? std::min(latest, after->utc) : latest);
         if (player != 0) {
             select.bind(3, player);
         }
@@ -771,7 +788,9 @@ std::vector<Timeline> Book::timeline(const Filter &filter, std::size_t maxPoints
     if (!m_impl->db) {
         return lines;
     }
-    maxPoints = std::max<std::size_t>(maxPoints, 2);
+    const auto most = static_cast<std::int64_t>(std::clamp<std::size_t>(maxPoints, 2, 1'000'000));
+    const std::string_view from = filter.from ? std::string_view(*filter.from) : FirstDay;
+    const std::string_view to = filter.to ? std::string_view(*filter.to) : LastDay;
     struct Line
     {
         Timeline timeline;
@@ -780,31 +799,67 @@ std::vector<Timeline> Book::timeline(const Filter &filter, std::size_t maxPoints
     std::vector<Line> all;
     try {
         Database &db = *m_impl->db;
-        const std::int64_t player = filter.player ? m_impl->requirePlayer(*filter.player) : 0;
-        // The index by player and day gives each player's days in order, summed without a sort.
-        Statement select = db.prepare("SELECT player, day, sum(hundredths) FROM results WHERE day BETWEEN ?1 AND ?2 "
-                                      "AND (?3 IS NULL OR player = ?3) GROUP BY player, day ORDER BY player, day");
-        select.bind(1, filter.from ? std::string_view(*filter.from) : FirstDay)
-            .bind(2, filter.to ? std::string_view(*filter.to) : LastDay);
-        if (player != 0) {
-            select.bind(3, player);
-        }
-        std::vector<std::int64_t> ids;
-        while (select.step()) {
-            const std::int64_t id = select.integer(0);
-            if (ids.empty() || ids.back() != id) {
-                ids.push_back(id);
-                all.emplace_back();
+        std::vector<std::int64_t> players;
+        if (filter.player) {
+            players.push_back(m_impl->requirePlayer(*filter.player));
+        } else {
+            Statement select = db.prepare("SELECT id FROM players ORDER BY id");
+            while (select.step()) {
+                players.push_back(select.integer(0));
             }
-            Line &line = all.back();
-            line.total += select.integer(2);
-            line.timeline.points.push_back({select.text(1), line.total});
         }
+        // Everything reads the index by player and day: the ends of a player's days in the period, then
+        // either every day (a player's days fit the points), or the sums of evenly spread runs of days,
+        // each ending on the last day played in it. Summing runs costs a range of the index each; a
+        // group a day would make SQLite hand over every day of every player, the bulk of the time.
+        Statement first = db.prepare("SELECT day FROM results WHERE player = ?1 AND day BETWEEN ?2 AND ?3 "
+                                     "ORDER BY day LIMIT 1");
+        Statement last = db.prepare("SELECT day FROM results WHERE player = ?1 AND day BETWEEN ?2 AND ?3 "
+                                    "ORDER BY day DESC LIMIT 1");
+        Statement daily = db.prepare("SELECT day, sum(hundredths) FROM results WHERE player = ?1 AND day BETWEEN "
+                                     "?2 AND ?3 GROUP BY day ORDER BY day");
+        Statement run = db.prepare("SELECT sum(hundredths), max(day) FROM results WHERE player = ?1 AND day > ?2 "
+                                   "AND day <= ?3");
         Statement name = db.prepare("SELECT name FROM players WHERE id = ?1");
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            name.bind(1, ids[i]);
-            all[i].timeline.name = name.step() ? name.text(0) : std::string();
+        for (const std::int64_t player : players) {
+            first.bind(1, player).bind(2, from).bind(3, to);
+            last.bind(1, player).bind(2, from).bind(3, to);
+            const bool played = first.step() && last.step();
+            const std::string firstDay = played ? first.text(0) : std::string();
+            const std::string lastDay = played ? last.text(0) : std::string();
+            first.reset();
+            last.reset();
+            if (!played) {
+                continue;
+            }
+            Line line;
+            const auto start = dayNumber(firstDay);
+            const auto end = dayNumber(lastDay);
+            if (!start || !end || *end - *start + 1 <= most) {
+                daily.bind(1, player).bind(2, from).bind(3, to);
+                while (daily.step()) {
+                    line.total += daily.integer(1);
+                    line.timeline.points.push_back({daily.text(0), line.total});
+                }
+                daily.reset();
+            } else {
+                const std::int64_t span = *end - *start + 1;
+                std::string after = dayOfNumber(*start - 1);
+                for (std::int64_t k = 1; k <= most; ++k) {
+                    std::string until = dayOfNumber(*start - 1 + (k * span + most - 1) / most);
+                    run.bind(1, player).bind(2, after).bind(3, until);
+                    if (run.step() && !run.isNull(1)) {
+                        line.total += run.integer(0);
+                        line.timeline.points.push_back({run.text(1), line.total});
+                    }
+                    run.reset();
+                    after = std::move(until);
+                }
+            }
+            name.bind(1, player);
+            line.timeline.name = name.step() ? name.text(0) : std::string();
             name.reset();
+            all.push_back(std::move(line));
         }
     } catch (const SqliteError &error) {
         m_impl->fail(error);
@@ -813,19 +868,6 @@ std::vector<Timeline> Book::timeline(const Filter &filter, std::size_t maxPoints
         return a.total != b.total ? a.total > b.total : a.timeline.name < b.timeline.name;
     });
     for (Line &line : all) {
-        std::vector<TimelinePoint> &points = line.timeline.points;
-        const std::size_t count = points.size();
-        if (count > maxPoints) {
-            // The last day of each of maxPoints runs of days of (nearly) equal length.
-            std::vector<TimelinePoint> kept;
-            kept.reserve(maxPoints);
-            for (std::size_t i = 0; i < count; ++i) {
-                if ((i + 1) * maxPoints / count != i * maxPoints / count) {
-                    kept.push_back(std::move(points[i]));
-                }
-            }
-            points = std::move(kept);
-        }
         lines.push_back(std::move(line.timeline));
     }
     return lines;

@@ -209,9 +209,10 @@ public:
     SeasonPayments payments(const Filter &filter);
 
     // Each player's running total over the period, from zero at its start, one line per player who
-    // played in it in the order of the standings; with a player in the filter only that one. A line holds
-    // at most `maxPoints` points (at least 2): beyond that, the ends of evenly spread days, the last
-    // day always among them, so a chart of years draws quickly and still ends on the true total.
+    // played in it in the order of the standings; with a player in the filter only that one. A point is
+    // the total at the end of a day the player played. A player's days in the period are spread over at
+    // most `maxPoints` runs of equal length (at least 2), a point for the last day played in each, the
+    // last day always among them: a chart of years draws quickly and still ends on the true total.
     std::vector<Timeline> timeline(const Filter &filter, std::size_t maxPoints);
 
     // Changes with every change another connection (another window, zelvara-book) commits to the book;

@@ -22,8 +22,9 @@ class BookChart : public QWidget
     Q_OBJECT
 
 public:
-    // The most points a line is drawn through: a season of years draws as fast as a month.
-    static constexpr std::size_t MaxPoints = 1000;
+    // The most points a line is drawn through, about two pixels apart across the chart: a season of years
+    // draws nearly as fast as a month.
+    static constexpr std::size_t MaxPoints = 400;
 
     explicit BookChart(char separator, QWidget *parent = nullptr);
     ~BookChart() override;

@@ -553,6 +553,12 @@ void BookTest::timeline_runningTotalsEndOnTheStandings()
             }));
         }
     }
+    // The runs are counted in calendar days, from year 1 to 9999.
+    QCOMPARE(dayOfNumber(*dayNumber("2026-12-08") + 24), std::string("2027-01-01"));
+    QCOMPARE(dayOfNumber(*dayNumber("2024-02-28") + 1), std::string("2024-02-29"));
+    for (std::int64_t n = *dayNumber("0001-01-01"); n <= *dayNumber("9999-12-31"); n += 997) {
+        QCOMPARE(*dayNumber(dayOfNumber(n)), n);
+    }
     const auto hers = book.timeline(Filter{{}, {}, "юля"}, 1000);
     QCOMPARE(hers.size(), std::size_t{1});
     QCOMPARE(hers[0].name, std::string("Юля"));
