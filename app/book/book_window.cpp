@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -353,7 +354,14 @@ void BookWindow::refresh()
     m_refreshing = true;
     refreshPlayers();
     m_refreshing = false;
-    m_records->setFilter(filter());
+    // The list stays where the player was, on the record chosen.
+    const book::Record *selected = selectedRecord();
+    const std::int64_t chosen = selected ? selected->id : 0;
+    const int scrolled = m_recordsView->verticalScrollBar()->value();
+    m_records->reload(filter());
+    if (const int row = m_records->rowOf(chosen); row >= 0)
+        m_recordsView->selectRow(row);
+    m_recordsView->verticalScrollBar()->setValue(scrolled);
     refreshStandings();
     m_chartStale = true;
     tabChanged();

@@ -27,9 +27,11 @@ void RecordsModel::setFilter(book::Filter filter)
     endResetModel();
 }
 
-void RecordsModel::reload()
+void RecordsModel::reload(book::Filter filter)
 {
-    const std::size_t rows = std::max(m_records.size(), PageSize);
+    const bool same = filter.from == m_filter.from && filter.to == m_filter.to && filter.player == m_filter.player;
+    const std::size_t rows = same ? std::clamp(m_records.size(), PageSize, MaxReloaded) : PageSize;
+    m_filter = std::move(filter);
     beginResetModel();
     m_records.clear();
     m_atEnd = false;

@@ -24,6 +24,8 @@ public:
     enum Column { DateColumn, ResultsColumn, NoteColumn, ColumnCount };
     // Records read at a time: a screenful and more, a few milliseconds of the book's time.
     static constexpr std::size_t PageSize = 200;
+    // The most rows read again at once after a change: a few tens of milliseconds.
+    static constexpr std::size_t MaxReloaded = 20 * PageSize;
 
     RecordsModel(BookSession &session, char separator, QObject *parent = nullptr);
     ~RecordsModel() override;
@@ -31,9 +33,9 @@ public:
 
     // Which records to show; reads the first page again.
     void setFilter(book::Filter filter);
-    // Reads the book again after it changed, as many rows as were read before (the first page at least),
-    // so that the rows in view stay in view.
-    void reload();
+    // Reads the book again after it changed: with the same filter as many rows as were read before (the
+    // first page at least, MaxReloaded at most), so that the rows in view stay in view.
+    void reload(book::Filter filter);
     // The record of a row; nothing for a row that is not there.
     const book::Record *recordAt(int row) const;
     // The row of a record among those read; -1 when it is not among them.

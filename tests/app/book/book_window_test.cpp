@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -109,6 +110,7 @@ private slots:
     void openRecord_putsItsSheetOnTheWindowResultsHidden();
     void standings_seasonPaymentsAndChartOfImportedExamples();
     void window_followsChangesFromAnotherProgram();
+    void players_renamedAndMergedInTheWindow();
     void window_controlsNamedAndAnnounced();
 
 private:
@@ -510,6 +512,56 @@ void BookWindowTest::window_followsChangesFromAnotherProgram()
     auto *player = find<QComboBox>(*window, u"Player"_s);
     QVERIFY(player->findText(u"Вероника"_s) > 0);
     QCOMPARE(player->findText(u"Вера"_s), -1);
+}
+
+void BookWindowTest::players_renamedAndMergedInTheWindow()
+{
+    book().add(example1({"Аня", "Гоша", "Юля", "Саша"}), dateOf("2026-12-01T20:00:00+03:00"), "");
+    book().add(example1({"Аня", "Гоша", "Юля", "Александр"}), dateOf("2026-12-02T20:00:00+03:00"), "");
+    BookWindow *window = openBook();
+    find<QTabWidget>(*window, u"Tabs"_s)->setCurrentIndex(1);
+    auto *standings = find<QTableWidget>(*window, u"Standings"_s);
+    const auto select = [standings](const QString &name) {
+        const QList<QTableWidgetItem *> found = standings->findItems(name, Qt::MatchExactly);
+        QVERIFY2(!found.isEmpty(), qPrintable(name));
+        standings->selectRow(found.first()->row());
+    };
+    const auto answer = [&](const QString &dialog, const QString &value) {
+        auto *asked = find<QDialog>(*window, dialog);
+        if (auto *name = asked->findChild<QLineEdit *>(u"NewName"_s))
+            name->setText(value);
+        else
+            find<QComboBox>(*asked, u"OtherPlayer"_s)->setCurrentText(value);
+        click(*asked, u"Accept"_s);
+        QTRY_VERIFY(!window->findChild<QDialog *>(dialog));
+    };
+
+    // A name another player has is refused, with the way out.
+    select(u"Саша"_s);
+    click(*window, u"RenamePlayer"_s);
+    answer(u"RenamePlayerDialog"_s, u"аня"_s);
+    QCOMPARE(m_desktop.messages,
+             QStringList{u"Имя «аня» уже носит другой игрок журнала. Если это один человек, объедините их."_s});
+    select(u"Саша"_s);
+    click(*window, u"RenamePlayer"_s);
+    answer(u"RenamePlayerDialog"_s, u"Сан Саныч"_s);
+    QVERIFY(!standings->findItems(u"Сан Саныч"_s, Qt::MatchExactly).isEmpty());
+    QVERIFY(standings->findItems(u"Саша"_s, Qt::MatchExactly).isEmpty());
+
+    // Александр is the same man: one row with both games.
+    select(u"Сан Саныч"_s);
+    click(*window, u"MergePlayers"_s);
+    answer(u"MergePlayersDialog"_s, u"Александр"_s);
+    QCOMPARE(standings->rowCount(), 4);
+    const QTableWidgetItem *merged = standings->findItems(u"Сан Саныч"_s, Qt::MatchExactly).value(0);
+    QVERIFY(merged);
+    QCOMPARE(standings->item(merged->row(), 1)->text(), u"2"_s);
+    // Players who sat at one sheet are two people.
+    select(u"Аня"_s);
+    click(*window, u"MergePlayers"_s);
+    answer(u"MergePlayersDialog"_s, u"Гоша"_s);
+    QCOMPARE(m_desktop.messages.last(), u"«Аня» и «Гоша» играли в одной пуле: это разные игроки."_s);
+    QCOMPARE(standings->rowCount(), 4);
 }
 
 void BookWindowTest::window_controlsNamedAndAnnounced()
