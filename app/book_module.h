@@ -58,5 +58,6 @@ public:
 
 } // namespace zelvara::app
 
-#define ZelvaraBookModule_iid "io.github.zelvara.BookModule/1"
+// moc reads the interface's name as a literal, so it is a macro.
+#define ZelvaraBookModule_iid "io.github.zelvara.BookModule/1" // NOLINT(cppcoreguidelines-macro-usage)
 Q_DECLARE_INTERFACE(zelvara::app::BookModule, ZelvaraBookModule_iid)

@@ -139,7 +139,7 @@ std::optional<std::string> notSqlite(const std::string &path)
 std::pair<std::int64_t, std::int64_t> momentsOf(const Filter &filter)
 {
     constexpr std::int64_t Day = 86400;
-    constexpr std::int64_t MostOffset = 14 * 3600;
+    constexpr std::int64_t MostOffset = std::int64_t{14} * 3600;
     const auto from = filter.from ? dayNumber(*filter.from) : std::nullopt;
     const auto to = filter.to ? dayNumber(*filter.to) : std::nullopt;
     return {from ? *from * Day - MostOffset : INT64_MIN, to ? (*to + 1) * Day + MostOffset : INT64_MAX};

@@ -36,13 +36,12 @@ constexpr int AxisTicks = 7;
 
 } // namespace
 
-BookChart::BookChart(char separator, QWidget *parent) : QWidget(parent), m_separator(separator)
+BookChart::BookChart(char separator, QWidget *parent)
+    : QWidget(parent), m_separator(separator), m_chart(new QChart), m_view(new QChartView(m_chart, this))
 {
-    m_chart = new QChart;
     m_chart->setLocalizeNumbers(true);
     m_chart->legend()->setVisible(true);
     m_chart->legend()->setAlignment(Qt::AlignBottom);
-    m_view = new QChartView(m_chart, this);
     m_view->setObjectName(u"Chart"_s);
     m_view->setAccessibleName(u"График итогов"_s);
     m_view->setRenderHint(QPainter::Antialiasing);

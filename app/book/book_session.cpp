@@ -48,7 +48,7 @@ bool BookSession::writable()
 {
     book::Book *book = reader(nullptr);
     // A book not yet there is created by the first change.
-    return book && (!m_exists || !book->readOnly());
+    return book != nullptr && (!m_exists || !book->readOnly());
 }
 
 void BookSession::close()

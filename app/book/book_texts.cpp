@@ -23,7 +23,7 @@ QString moneyAmount(std::int64_t hundredths, char separator)
 
 QString shownDate(const std::string &date)
 {
-    const QString text = QString::fromStdString(date);
+    QString text = QString::fromStdString(date);
     if (!book::readGameDate(date))
         return text;
     // The date and time as written, before the offset: "2026-12-08T21:40".

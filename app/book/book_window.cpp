@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -93,25 +94,25 @@ void setRow(QTableWidget *table, int row, const QStringList &cells)
 } // namespace
 
 BookWindow::BookWindow(BookSession &session, BookHost &host, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_session(session), m_host(host)
+    : QWidget(parent, Qt::Window), m_session(session), m_host(host),
+      m_records(new RecordsModel(session, host.desktop().decimalSeparator(), this)), m_period(new QComboBox(this)),
+      m_from(new QDateEdit(QDate(QDate::currentDate().year(), 1, 1), this)),
+      m_to(new QDateEdit(QDate::currentDate(), this)), m_player(new QComboBox(this)), m_tabs(new QTabWidget(this)),
+      m_status(new QLabel(this)), m_watch(new QTimer(this))
 {
     setObjectName(u"BookWindow"_s);
     setWindowTitle(u"Журнал"_s);
     // Closing the main window ends the program even while the book is open.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    m_period = new QComboBox(this);
     m_period->setObjectName(u"Period"_s);
     m_period->addItems({u"Всё время"_s, u"Этот месяц"_s, u"Этот год"_s, u"Выбранные даты"_s});
-    m_from = new QDateEdit(QDate(QDate::currentDate().year(), 1, 1), this);
     m_from->setObjectName(u"From"_s);
-    m_to = new QDateEdit(QDate::currentDate(), this);
     m_to->setObjectName(u"To"_s);
     for (QDateEdit *edit : {m_from, m_to}) {
         edit->setDisplayFormat(u"dd.MM.yyyy"_s);
         edit->setCalendarPopup(true);
     }
-    m_player = new QComboBox(this);
     m_player->setObjectName(u"Player"_s);
     m_player->setMinimumContentsLength(14);
     m_player->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -127,15 +128,11 @@ BookWindow::BookWindow(BookSession &session, BookHost &host, QWidget *parent)
     filters->addWidget(label(u"PlayerLabel"_s, u"&Игрок:"_s, m_player, this));
     filters->addWidget(m_player, 1);
 
-    m_records = new RecordsModel(session, separator(), this);
-    m_chart = new BookChart(separator(), this);
-    m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(u"Tabs"_s);
     m_tabs->addTab(recordsTab(), u"&Пули"_s);
     m_tabs->addTab(standingsTab(), u"Ит&оги"_s);
     m_tabs->addTab(chartTab(), u"&График"_s);
 
-    m_status = new QLabel(this);
     m_status->setObjectName(u"Status"_s);
     m_status->setTextFormat(Qt::PlainText);
     QPushButton *close = button(u"Close"_s, u"&Закрыть"_s, this);
@@ -160,13 +157,11 @@ BookWindow::BookWindow(BookSession &session, BookHost &host, QWidget *parent)
     connect(&session, &BookSession::changed, this, &BookWindow::refresh);
     // A failure met while the view scrolls is told once the model is through with its rows.
     connect(m_records, &RecordsModel::failed, this, &BookWindow::tell, Qt::QueuedConnection);
-    m_watch = new QTimer(this);
     m_watch->setInterval(WatchMs);
     connect(m_watch, &QTimer::timeout, &session, &BookSession::look);
     // Nothing is read before the window is shown.
-    m_refreshing = true;
+    const QScopedValueRollback quiet(m_refreshing, true);
     setPeriod(Period::Everything);
-    m_refreshing = false;
 }
 
 BookWindow::~BookWindow() = default;
@@ -274,6 +269,8 @@ QWidget *BookWindow::chartTab()
 {
     auto *tab = new QWidget;
     tab->setObjectName(u"ChartTab"_s);
+    // Made here, so that it follows the tabs in the order of the keyboard's focus.
+    m_chart = new BookChart(separator(), tab);
     QPushButton *save = button(u"SaveChart"_s, u"&Сохранить как PNG…"_s, tab);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -351,9 +348,10 @@ void BookWindow::filterChanged()
 
 void BookWindow::refresh()
 {
-    m_refreshing = true;
-    refreshPlayers();
-    m_refreshing = false;
+    {
+        const QScopedValueRollback quiet(m_refreshing, true);
+        refreshPlayers();
+    }
     // The list stays where the player was, on the record chosen.
     const book::Record *selected = selectedRecord();
     const std::int64_t chosen = selected ? selected->id : 0;
@@ -392,7 +390,7 @@ void BookWindow::refreshPlayers()
             m_session.close();
         }
     }
-    QCollator collator(QLocale(QLocale::Russian));
+    QCollator collator{QLocale(QLocale::Russian)};
     std::sort(names.begin(), names.end(), collator);
     m_player->clear();
     m_player->addItem(u"Все игроки"_s);
@@ -775,7 +773,7 @@ void BookWindow::RenamePlayerClick()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog, name] {
         book::Book *book = writer();
-        if (!book || dialog->value().trimmed() == name)
+        if (book == nullptr || dialog->value().trimmed() == name)
             return;
         try {
             book->rename(name.toStdString(), dialog->value().toStdString());

@@ -22,17 +22,16 @@ constexpr int NoteTypingLimit = 1000;
 
 } // namespace
 
-RecordDialog::RecordDialog(Purpose purpose, QWidget *parent) : QDialog(parent)
+RecordDialog::RecordDialog(Purpose purpose, QWidget *parent)
+    : QDialog(parent), m_date(new QDateTimeEdit(this)), m_note(new QLineEdit(this))
 {
     const bool record = purpose == Purpose::Record;
     setObjectName(record ? u"RecordInBookDialog"_s : u"ChangeRecordDialog"_s);
     setWindowTitle(record ? u"Записать в журнал"_s : u"Изменить запись"_s);
 
-    m_date = new QDateTimeEdit(this);
     m_date->setObjectName(u"GameDate"_s);
     m_date->setDisplayFormat(u"dd.MM.yyyy HH:mm"_s);
     m_date->setCalendarPopup(true);
-    m_note = new QLineEdit(this);
     m_note->setObjectName(u"Note"_s);
     m_note->setMinimumWidth(320);
     auto *dateLabel = new QLabel(u"&Дата игры:"_s, this);
