@@ -538,8 +538,10 @@ void BookWindow::OpenRecordClick()
     document.saved = record->date;
     document.note = record->note;
     m_host.openSheet(document, source);
-    m_host.mainWindow()->raise();
-    m_host.mainWindow()->activateWindow();
+    if (QWidget *main = m_host.mainWindow()) {
+        main->raise();
+        main->activateWindow();
+    }
 }
 
 void BookWindow::EditRecordClick()
