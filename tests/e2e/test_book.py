@@ -60,6 +60,7 @@ class BookTest(e.ProgramTestCase):
         dialog = e.wait_window("Записать в журнал", program.pid)
         self.assertTrue(e.is_dialog_of(dialog, main), "the dialog could hide behind the main window")
         e.fill(e.find(app, "Примечание:", e.pyatspi.ROLE_TEXT), "Пятница")
+        e.screenshot(os.path.join(e.ARTIFACTS, "book-record-dialog.png"), dialog)
         e.click(e.find(app, "Записать", e.pyatspi.ROLE_PUSH_BUTTON))
         e.wait_for("the dialog to go", lambda: dialog not in e.visible_windows(pid=program.pid))
         book = os.path.join(os.environ["XDG_DATA_HOME"], "zelvara", "book.sqlite")
