@@ -359,6 +359,17 @@ void BookWindowTest::list_newestFirst_fetchesMoreOnScroll()
     player->setCurrentText(u"Юля"_s);
     QCOMPARE(model.rowCount(), 40);
     QCOMPARE(window->filter().player, std::optional<std::string>("Юля"));
+
+    // The records the window shows go to CSV as zelvara-book writes them: a row a player, the user's
+    // decimal separator, lines ended by CR LF.
+    m_desktop.fileAnswers = {m_dir->filePath(u"пули.csv"_s)};
+    click(*window, u"ExportRecords"_s);
+    QFile csv(m_dir->filePath(u"пули.csv"_s));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    QCOMPARE(lines.size(), 1 + 40 * 4 + 1);
+    QCOMPARE(lines[0], QByteArray("id,date,note,seat,name,player,amount\r"));
+    QVERIFY2(lines[1].endsWith(",1,Аня,Аня,-81\r"), lines[1].constData());
 }
 
 void BookWindowTest::delete_asksAndIsUndoneUntilClosed()
