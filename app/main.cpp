@@ -3,6 +3,7 @@
 // once in order, the event loop.
 
 #include "app/about_window.h"
+#include "app/book_controller.h"
 #include "app/command_line.h"
 #include "app/correction_controller.h"
 #include "app/main_window.h"
@@ -106,6 +107,8 @@ int main(int argc, char *argv[])
     zelvara::app::SheetFileController sheetFiles(mainWindow, desktop, {&choiceOfPlayer, &confirmOfChange, &about});
     // Who pays whom, the breakdown, copying and saving the results: the "&Пуля" menu's last commands.
     zelvara::app::PaymentsController payments(mainWindow, desktop);
+    // The club book: the "&Пуля" menu's last commands; the book's module is loaded when one is first used.
+    zelvara::app::BookController book(mainWindow, sheetFiles, desktop);
     mainWindow.show();
     // Every sheet file the program is asked to open joins the controller's queue: one that came with this
     // start (opened once the loop runs, so that the sheet, or the message about the file, comes in a

@@ -136,6 +136,8 @@ void SheetFileController::handleNext()
     m_handling = true;
     if (!next.message.isEmpty()) {
         refuse(next.message);
+    } else if (next.document) {
+        putOnScreen({}, next.source, sheetfile::withDecimalSeparator(*next.document, m_desktop.decimalSeparator()));
     } else {
         if (next.handed)
             m_mainWindow.bringToFront();
@@ -183,26 +185,32 @@ bool SheetFileController::openSheetFile(const QString &path)
 
     const sheetfile::SheetDocument document =
         sheetfile::withDecimalSeparator(std::get<sheetfile::SheetDocument>(result), m_desktop.decimalSeparator());
-    return putOnScreen(path, document);
+    return putOnScreen(path, u"содержимым файла «"_s + QString::fromStdString(shown) + u'»', document);
 }
 
-bool SheetFileController::putOnScreen(const QString &path, const sheetfile::SheetDocument &document)
+bool SheetFileController::putOnScreen(const QString &path, const QString &source,
+                                      const sheetfile::SheetDocument &document)
 {
-    // The file replaces the sheet of its own player count; what the player typed there and has not kept
+    // The sheet replaces the sheet of its own player count; what the player typed there and has not kept
     // in a file goes only on a "Да".
     const int players = document.sheet.players;
     if (m_mainWindow.typedSinceKept(players) &&
-        !m_desktop.ask(&m_mainWindow, u"Заменить введённую пулю содержимым файла «"_s +
-                                          QString::fromStdString(shownPath(path)) + u"»?"_s))
+        !m_desktop.ask(&m_mainWindow, u"Заменить введённую пулю "_s + source + u'?'))
         return false;
     m_mainWindow.loadSheet(document.sheet, document.options, {document.saved, document.note.value_or(std::string())});
-    m_sheetFiles.at(sheetIndex(players)) = QFileInfo(path).absoluteFilePath();
+    // Saving proposes the file the sheet came from; a sheet that came from no file gets a new name.
+    m_sheetFiles.at(sheetIndex(players)) = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     return true;
+}
+
+void SheetFileController::openSheetDocument(const sheetfile::SheetDocument &document, const QString &source)
+{
+    enqueue({{}, false, {}, std::make_shared<const sheetfile::SheetDocument>(document), source});
 }
 
 void SheetFileController::openHandedFile(const QString &path)
 {
-    enqueue({path, true, {}});
+    enqueue({path, true});
 }
 
 bool SheetFileController::saveSheetFile(const QString &path)
@@ -315,7 +323,7 @@ bool SheetFileController::handleDrop(QObject *watched, QEvent *event)
     // Handled once the drop is over: a message box must not keep the dragging program waiting.
     if (event->type() == QEvent::Drop) {
         if (oneSheet)
-            enqueue({files.constFirst(), false, {}});
+            enqueue({files.constFirst()});
         else
             enqueue({{}, false, u"За один раз открывается одна пуля: перетащите в окно один файл."_s});
     }

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -56,6 +57,11 @@ public:
     // A file that comes from outside the window (the command line, a later start): it joins the queue,
     // and when its turn comes the window comes forward first, so the sheet or the message is seen.
     void openHandedFile(const QString &path);
+    // A sheet that comes as a document (a record of the club book): it joins the queue and is put on the
+    // screen as a file is, results hidden, after the same question for a typed sheet. `source` completes
+    // that question, "Заменить введённую пулю …?" ("пулей из журнала от 08.12.2026 21:40"). The sheet's
+    // own "saved" and note become its origin, as a file's do.
+    void openSheetDocument(const sheetfile::SheetDocument &document, const QString &source);
     // Writes the shown sheet as it stands, with the note of the file it came from; on failure a message
     // names the path and an earlier file of that name is left as it was. Returns whether the file was
     // written.
@@ -72,9 +78,11 @@ private:
     // Something from outside waiting for its turn: a file to open, or a message to show.
     struct Pending
     {
-        QString path;
+        QString path{};
         bool handed = false; // from outside the window: it comes forward first
-        QString message;
+        QString message{};
+        std::shared_ptr<const sheetfile::SheetDocument> document{}; // a sheet that is no file
+        QString source{};                                           // the document's words in the question
     };
     void enqueue(Pending pending);
     // Handles the first waiting item in a later turn of the event loop.
@@ -84,7 +92,8 @@ private:
     bool heldByDialog() const;
     // Takes a drag of files onto the main window: one sheet file opens, several get a message.
     bool handleDrop(QObject *watched, QEvent *event);
-    bool putOnScreen(const QString &path, const sheetfile::SheetDocument &document);
+    // `path` is the file the sheet came from, empty for a document; `source` its words in the question.
+    bool putOnScreen(const QString &path, const QString &source, const sheetfile::SheetDocument &document);
 
     void refuse(const QString &message);
     // Where the file dialogs start: the folder last chosen in one of them during this run, otherwise the

@@ -12,6 +12,7 @@
 #include <span>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace zelvara::book {
 
@@ -98,7 +99,8 @@ BookError translated(const SqliteError &error, const std::string &path)
     switch (error.primary()) {
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        return {Kind::Unusable, book + " is damaged (" + error.what() + "); it is left as it is"};
+        return {Kind::Unusable, book + " is damaged (" + error.what() + "); it is left as it is",
+                BookError::Cause::Damaged};
     case SQLITE_FULL:
         return {Kind::Full, book + ": the disk is full; nothing was written"};
     case SQLITE_READONLY:
@@ -132,6 +134,17 @@ std::optional<std::string> notSqlite(const std::string &path)
     return "the book " + quoted(path) + " is not an SQLite database; it is left as it is";
 }
 
+// The moments, in seconds since 1970, that a game of the filter's days can have: a day is local time,
+// whose offset from UTC is at most 14 hours either way.
+std::pair<std::int64_t, std::int64_t> momentsOf(const Filter &filter)
+{
+    constexpr std::int64_t Day = 86400;
+    constexpr std::int64_t MostOffset = std::int64_t{14} * 3600;
+    const auto from = filter.from ? dayNumber(*filter.from) : std::nullopt;
+    const auto to = filter.to ? dayNumber(*filter.to) : std::nullopt;
+    return {from ? *from * Day - MostOffset : INT64_MIN, to ? (*to + 1) * Day + MostOffset : INT64_MAX};
+}
+
 std::int64_t averageOf(std::int64_t total, std::int64_t games)
 {
     if (games <= 0) {
@@ -146,6 +159,8 @@ std::int64_t averageOf(std::int64_t total, std::int64_t games)
 
 struct Book::Impl
 {
+    class Inserter;
+
     std::optional<Database> db; // none: a book not yet written, read as empty
     std::string path;
 
@@ -191,6 +206,30 @@ struct Book::Impl
         return id;
     }
 
+    [[noreturn]] void noSuchRecord(std::int64_t id) const
+    {
+        throw BookError(Kind::NoSuchRecord, "the book " + quoted(path) + " holds no record " + std::to_string(id));
+    }
+
+    void requireRecord(std::int64_t id)
+    {
+        Statement find = db->prepare("SELECT 1 FROM records WHERE id = ?1");
+        if (!find.bind(1, id).step()) {
+            noSuchRecord(id);
+        }
+    }
+
+    // The running totals of a player after its results changed other than by adding one: counted again
+    // from the results, which the index by player and day holds together.
+    void recountTotals(std::int64_t player)
+    {
+        db->prepare("DELETE FROM totals WHERE player = ?1").bind(1, player).run();
+        db->prepare("INSERT INTO totals SELECT player, count(*), sum(hundredths), max(hundredths), min(hundredths) "
+                    "FROM results WHERE player = ?1 GROUP BY player")
+            .bind(1, player)
+            .run();
+    }
+
     void migrate()
     {
         // WAL lets the window read while zelvara-book writes; it is set outside any transaction.
@@ -198,8 +237,10 @@ struct Book::Impl
         Transaction transaction(*db);
         const auto version = static_cast<int>(db->integer("PRAGMA user_version"));
         if (version > SchemaVersion) {
-            throw BookError(Kind::Unusable, "the book " + quoted(path) +
-                                                " was written by a newer version of Zelvara; it is left as it is");
+            throw BookError(Kind::Unusable,
+                            "the book " + quoted(path) +
+                                " was written by a newer version of Zelvara; it is left as it is",
+                            BookError::Cause::Newer);
         }
         for (const Migration &migration : Migrations) {
             if (migration.version > version) {
@@ -230,20 +271,22 @@ struct Book::Impl
     void open(Access access)
     {
         if (const auto link = foreignLink(path)) {
-            throw BookError(Kind::Unusable, "the book " + quoted(path) + " cannot be used: " + *link);
+            throw BookError(Kind::Unusable, "the book " + quoted(path) + " cannot be used: " + *link,
+                            BookError::Cause::ForeignLink);
         }
         struct stat info
         {};
         const bool exists = ::stat(path.c_str(), &info) == 0;
         if (exists && !S_ISREG(info.st_mode)) {
-            throw BookError(Kind::Unusable, "the book " + quoted(path) + " is not a file");
+            throw BookError(Kind::Unusable, "the book " + quoted(path) + " is not a file",
+                            BookError::Cause::ForeignLink);
         }
         if (!exists && access == Access::Read) {
             return;
         }
         if (exists) {
             if (const auto why = notSqlite(path)) {
-                throw BookError(Kind::Unusable, *why);
+                throw BookError(Kind::Unusable, *why, BookError::Cause::NotSqlite);
             }
         } else if (const auto why = makeFolder(path)) {
             throw BookError(Kind::Unusable, "the book " + quoted(path) + " cannot be created: " + *why);
@@ -264,8 +307,10 @@ struct Book::Impl
                 version = readWithoutWriting();
             }
             if (version > SchemaVersion) {
-                throw BookError(Kind::Unusable, "the book " + quoted(path) +
-                                                    " was written by a newer version of Zelvara; it is left as it is");
+                throw BookError(Kind::Unusable,
+                                "the book " + quoted(path) +
+                                    " was written by a newer version of Zelvara; it is left as it is",
+                                BookError::Cause::Newer);
             }
             if (version < SchemaVersion) {
                 if (db->readOnly()) {
@@ -305,57 +350,246 @@ std::int64_t Book::add(const SettledSheet &sheet, const GameDate &date, const st
     return addAll({Entry{sheet, date, note}}).front();
 }
 
+// The statements that write records, prepared once for a transaction of many.
+class Book::Impl::Inserter
+{
+public:
+    explicit Inserter(Impl &impl)
+        : m_impl(impl),
+          m_record(impl.db->prepare("INSERT INTO records (id, played, played_utc, day, note, sheet, correction, "
+                                    "version) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")),
+          m_result(impl.db->prepare("INSERT INTO results (record, seat, player, name, hundredths, whists, day) "
+                                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)")),
+          m_total(impl.db->prepare(
+              "INSERT INTO totals (player, games, hundredths, best, worst) VALUES (?1, 1, ?2, ?2, ?2) "
+              "ON CONFLICT (player) DO UPDATE SET games = games + 1, hundredths = hundredths + excluded.hundredths, "
+              "best = max(best, excluded.best), worst = min(worst, excluded.worst)"))
+    {}
+
+    // One record inside the caller's transaction; with no id given it takes a new one.
+    std::int64_t insert(std::optional<std::int64_t> id, const GameDate &date, const std::string &note,
+                        const std::string &sheetText, const std::string &correction, std::string_view version,
+                        const std::vector<PlayerResult> &players)
+    {
+        if (id) {
+            m_record.bind(1, *id);
+        } else {
+            m_record.bindNull(1);
+        }
+        m_record.bind(2, date.text)
+            .bind(3, date.utc)
+            .bind(4, date.day)
+            .bind(5, note)
+            .bind(6, sheetText)
+            .bind(7, correction)
+            .bind(8, version)
+            .run();
+        const std::int64_t record = m_impl.db->lastInsertId();
+        std::map<std::int64_t, std::string> seen;
+        int seat = 0;
+        for (const PlayerResult &player : players) {
+            const std::int64_t playerId = m_impl.playerFor(player.name);
+            if (const auto [it, fresh] = seen.emplace(playerId, player.name); !fresh) {
+                throw BookError(Kind::NotRecordable, "\"" + trimmedName(it->second) + "\" and \"" +
+                                                         trimmedName(player.name) + "\" are one player in the book");
+            }
+            m_result.bind(1, record)
+                .bind(2, ++seat)
+                .bind(3, playerId)
+                .bind(4, player.name)
+                .bind(5, player.hundredths)
+                .bind(6, player.whists)
+                .bind(7, date.day)
+                .run();
+            m_total.bind(1, playerId).bind(2, player.hundredths).run();
+        }
+        return record;
+    }
+
+private:
+    Impl &m_impl;
+    Statement m_record;
+    Statement m_result;
+    Statement m_total;
+};
+
 std::vector<std::int64_t> Book::addAll(const std::vector<Entry> &entries)
 {
     m_impl->requireWritable();
-    Database &db = *m_impl->db;
     std::vector<std::int64_t> ids;
     try {
-        Transaction transaction(db);
-        Statement record = db.prepare("INSERT INTO records (played, played_utc, day, note, sheet, correction, "
-                                      "version) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-        Statement result = db.prepare("INSERT INTO results (record, seat, player, name, hundredths, whists, day) "
-                                      "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-        Statement total = db.prepare(
-            "INSERT INTO totals (player, games, hundredths, best, worst) VALUES (?1, 1, ?2, ?2, ?2) "
-            "ON CONFLICT (player) DO UPDATE SET games = games + 1, hundredths = hundredths + excluded.hundredths, "
-            "best = max(best, excluded.best), worst = min(worst, excluded.worst)");
+        Transaction transaction(*m_impl->db);
+        Impl::Inserter inserter(*m_impl);
         for (const auto &[sheet, date, note] : entries) {
-            record.bind(1, date.text)
-                .bind(2, date.utc)
-                .bind(3, date.day)
-                .bind(4, note)
-                .bind(5, sheet.sheetText)
-                .bind(6, sheet.correction)
-                .bind(7, std::string_view(ZELVARA_VERSION))
-                .run();
-            const std::int64_t id = db.lastInsertId();
-            std::map<std::int64_t, std::string> seen;
-            int seat = 0;
-            for (const PlayerResult &player : sheet.players) {
-                const std::int64_t playerId = m_impl->playerFor(player.name);
-                if (const auto [it, fresh] = seen.emplace(playerId, player.name); !fresh) {
-                    throw BookError(Kind::NotRecordable, "\"" + trimmedName(it->second) + "\" and \"" +
-                                                             trimmedName(player.name) +
-                                                             "\" are one player in the book");
-                }
-                result.bind(1, id)
-                    .bind(2, ++seat)
-                    .bind(3, playerId)
-                    .bind(4, player.name)
-                    .bind(5, player.hundredths)
-                    .bind(6, player.whists)
-                    .bind(7, date.day)
-                    .run();
-                total.bind(1, playerId).bind(2, player.hundredths).run();
-            }
-            ids.push_back(id);
+            ids.push_back(inserter.insert(std::nullopt, date, note, sheet.sheetText, sheet.correction, ZELVARA_VERSION,
+                                          sheet.players));
         }
         transaction.commit();
     } catch (const SqliteError &error) {
         m_impl->fail(error);
     }
     return ids;
+}
+
+std::optional<std::string> Book::sheetText(std::int64_t id)
+{
+    if (!m_impl->db) {
+        return std::nullopt;
+    }
+    try {
+        Statement select = m_impl->db->prepare("SELECT sheet FROM records WHERE id = ?1");
+        if (select.bind(1, id).step()) {
+            return select.text(0);
+        }
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// The sheet a record's text holds, without what does not make it another sheet: the note and the time
+// the file was saved.
+std::optional<sheetfile::SheetDocument> bareSheet(const std::string &text)
+{
+    auto read = sheetfile::readSheet(text);
+    auto *document = std::get_if<sheetfile::SheetDocument>(&read);
+    if (document == nullptr) {
+        return std::nullopt;
+    }
+    document->note.reset();
+    document->saved.reset();
+    return std::move(*document);
+}
+
+} // namespace
+
+std::vector<std::int64_t> Book::recorded(const SettledSheet &sheet, const GameDate &date)
+{
+    std::vector<std::int64_t> ids;
+    const auto wanted = bareSheet(sheet.sheetText);
+    if (!m_impl->db || !wanted) {
+        return ids;
+    }
+    try {
+        Statement select = m_impl->db->prepare("SELECT id, sheet FROM records WHERE played_utc = ?1 ORDER BY id");
+        select.bind(1, date.utc);
+        while (select.step()) {
+            if (bareSheet(select.text(1)) == wanted) {
+                ids.push_back(select.integer(0));
+            }
+        }
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
+    return ids;
+}
+
+RemovedRecord Book::remove(std::int64_t id)
+{
+    m_impl->requireWritable();
+    Database &db = *m_impl->db;
+    RemovedRecord removed;
+    try {
+        Transaction transaction(db);
+        Statement record = db.prepare("SELECT played, played_utc, day, note, sheet, correction, version FROM records "
+                                      "WHERE id = ?1");
+        if (!record.bind(1, id).step()) {
+            m_impl->noSuchRecord(id);
+        }
+        removed.id = id;
+        removed.date = GameDate{record.text(0), record.integer(1), record.text(2)};
+        removed.note = record.text(3);
+        removed.sheetText = record.text(4);
+        removed.correction = record.text(5);
+        removed.version = record.text(6);
+        std::vector<std::int64_t> players;
+        Statement results = db.prepare("SELECT name, hundredths, whists, player FROM results WHERE record = ?1 "
+                                       "ORDER BY seat");
+        results.bind(1, id);
+        while (results.step()) {
+            removed.players.push_back({results.text(0), results.integer(1), results.real(2)});
+            players.push_back(results.integer(3));
+        }
+        db.prepare("DELETE FROM results WHERE record = ?1").bind(1, id).run();
+        db.prepare("DELETE FROM records WHERE id = ?1").bind(1, id).run();
+        for (const std::int64_t player : players) {
+            m_impl->recountTotals(player);
+        }
+        transaction.commit();
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
+    return removed;
+}
+
+std::int64_t Book::restore(const RemovedRecord &removed)
+{
+    m_impl->requireWritable();
+    std::int64_t id = 0;
+    try {
+        Transaction transaction(*m_impl->db);
+        Statement taken = m_impl->db->prepare("SELECT 1 FROM records WHERE id = ?1");
+        const bool free = !taken.bind(1, removed.id).step();
+        Impl::Inserter inserter(*m_impl);
+        id = inserter.insert(free ? std::optional(removed.id) : std::nullopt, removed.date, removed.note,
+                             removed.sheetText, removed.correction, removed.version, removed.players);
+        transaction.commit();
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
+    return id;
+}
+
+void Book::setDate(std::int64_t id, const GameDate &date)
+{
+    m_impl->requireWritable();
+    try {
+        Transaction transaction(*m_impl->db);
+        m_impl->requireRecord(id);
+        m_impl->db->prepare("UPDATE records SET played = ?1, played_utc = ?2, day = ?3 WHERE id = ?4")
+            .bind(1, date.text)
+            .bind(2, date.utc)
+            .bind(3, date.day)
+            .bind(4, id)
+            .run();
+        m_impl->db->prepare("UPDATE results SET day = ?1 WHERE record = ?2").bind(1, date.day).bind(2, id).run();
+        transaction.commit();
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
+}
+
+void Book::setNote(std::int64_t id, const std::string &note)
+{
+    m_impl->requireWritable();
+    try {
+        Transaction transaction(*m_impl->db);
+        m_impl->requireRecord(id);
+        m_impl->db->prepare("UPDATE records SET note = ?1 WHERE id = ?2").bind(1, note).bind(2, id).run();
+        transaction.commit();
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
+}
+
+std::vector<std::string> Book::players()
+{
+    std::vector<std::string> names;
+    if (!m_impl->db) {
+        return names;
+    }
+    try {
+        Statement select = m_impl->db->prepare("SELECT players.name FROM totals JOIN players ON players.id = "
+                                               "totals.player WHERE totals.games > 0");
+        while (select.step()) {
+            names.push_back(select.text(0));
+        }
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
+    return names;
 }
 
 std::vector<Record> Book::records(const Filter &filter, std::size_t limit, std::optional<RecordCursor> after)
@@ -367,14 +601,19 @@ std::vector<Record> Book::records(const Filter &filter, std::size_t limit, std::
     Database &db = *m_impl->db;
     try {
         const std::int64_t player = filter.player ? m_impl->requirePlayer(*filter.player) : 0;
+        // The days and the cursor also bound the moment (?7, ?8), which the index by time reads as a
+        // range: a page deep in the list, or a period far from the newest records, is found without
+        // walking the records after it.
         Statement select =
             db.prepare("SELECT id, played, played_utc, note, correction, version FROM records "
-                       "WHERE day BETWEEN ?1 AND ?2 "
+                       "WHERE day BETWEEN ?1 AND ?2 AND played_utc BETWEEN ?7 AND ?8 "
                        "AND (?3 IS NULL OR EXISTS (SELECT 1 FROM results WHERE record = records.id AND player = ?3)) "
                        "AND (?4 IS NULL OR played_utc < ?4 OR (played_utc = ?4 AND id < ?5)) "
                        "ORDER BY played_utc DESC, id DESC LIMIT ?6");
         select.bind(1, filter.from ? std::string_view(*filter.from) : FirstDay)
             .bind(2, filter.to ? std::string_view(*filter.to) : LastDay);
+        const auto [earliest, latest] = momentsOf(filter);
+        select.bind(7, earliest).bind(8, after ? std::min(latest, after->utc) : latest);
         if (player != 0) {
             select.bind(3, player);
         }
@@ -541,6 +780,106 @@ SeasonPayments Book::payments(const Filter &filter)
         }
     }
     return payments;
+}
+
+std::vector<Timeline> Book::timeline(const Filter &filter, std::size_t maxPoints)
+{
+    std::vector<Timeline> lines;
+    if (!m_impl->db) {
+        return lines;
+    }
+    const auto most = static_cast<std::int64_t>(std::clamp<std::size_t>(maxPoints, 2, 1'000'000));
+    const std::string_view from = filter.from ? std::string_view(*filter.from) : FirstDay;
+    const std::string_view to = filter.to ? std::string_view(*filter.to) : LastDay;
+    struct Line
+    {
+        Timeline timeline;
+        std::int64_t total = 0;
+    };
+    std::vector<Line> all;
+    try {
+        Database &db = *m_impl->db;
+        std::vector<std::int64_t> players;
+        if (filter.player) {
+            players.push_back(m_impl->requirePlayer(*filter.player));
+        } else {
+            Statement select = db.prepare("SELECT id FROM players ORDER BY id");
+            while (select.step()) {
+                players.push_back(select.integer(0));
+            }
+        }
+        // Everything reads the index by player and day: the ends of a player's days in the period, then
+        // either every day (a player's days fit the points), or the sums of evenly spread runs of days,
+        // each ending on the last day played in it. Summing runs costs a range of the index each; a
+        // group a day would make SQLite hand over every day of every player, the bulk of the time.
+        Statement first = db.prepare("SELECT day FROM results WHERE player = ?1 AND day BETWEEN ?2 AND ?3 "
+                                     "ORDER BY day LIMIT 1");
+        Statement last = db.prepare("SELECT day FROM results WHERE player = ?1 AND day BETWEEN ?2 AND ?3 "
+                                    "ORDER BY day DESC LIMIT 1");
+        Statement daily = db.prepare("SELECT day, sum(hundredths) FROM results WHERE player = ?1 AND day BETWEEN "
+                                     "?2 AND ?3 GROUP BY day ORDER BY day");
+        Statement run = db.prepare("SELECT sum(hundredths), max(day) FROM results WHERE player = ?1 AND day > ?2 "
+                                   "AND day <= ?3");
+        Statement name = db.prepare("SELECT name FROM players WHERE id = ?1");
+        for (const std::int64_t player : players) {
+            first.bind(1, player).bind(2, from).bind(3, to);
+            last.bind(1, player).bind(2, from).bind(3, to);
+            const bool played = first.step() && last.step();
+            const std::string firstDay = played ? first.text(0) : std::string();
+            const std::string lastDay = played ? last.text(0) : std::string();
+            first.reset();
+            last.reset();
+            if (!played) {
+                continue;
+            }
+            Line line;
+            const auto start = dayNumber(firstDay);
+            const auto end = dayNumber(lastDay);
+            if (!start || !end || *end - *start + 1 <= most) {
+                daily.bind(1, player).bind(2, from).bind(3, to);
+                while (daily.step()) {
+                    line.total += daily.integer(1);
+                    line.timeline.points.push_back({daily.text(0), line.total});
+                }
+                daily.reset();
+            } else {
+                const std::int64_t span = *end - *start + 1;
+                std::string after = dayOfNumber(*start - 1);
+                for (std::int64_t k = 1; k <= most; ++k) {
+                    std::string until = dayOfNumber(*start - 1 + (k * span + most - 1) / most);
+                    run.bind(1, player).bind(2, after).bind(3, until);
+                    if (run.step() && !run.isNull(1)) {
+                        line.total += run.integer(0);
+                        line.timeline.points.push_back({run.text(1), line.total});
+                    }
+                    run.reset();
+                    after = std::move(until);
+                }
+            }
+            name.bind(1, player);
+            line.timeline.name = name.step() ? name.text(0) : std::string();
+            name.reset();
+            all.push_back(std::move(line));
+        }
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
+    std::stable_sort(all.begin(), all.end(), [](const Line &a, const Line &b) {
+        return a.total != b.total ? a.total > b.total : a.timeline.name < b.timeline.name;
+    });
+    for (Line &line : all) {
+        lines.push_back(std::move(line.timeline));
+    }
+    return lines;
+}
+
+std::int64_t Book::dataVersion()
+{
+    try {
+        return m_impl->db ? m_impl->db->integer("PRAGMA data_version") : 0;
+    } catch (const SqliteError &error) {
+        m_impl->fail(error);
+    }
 }
 
 void Book::rename(const std::string &name, const std::string &newName)

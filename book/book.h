@@ -37,13 +37,26 @@ public:
         Busy,          // another program kept the book locked beyond the busy timeout
         NotRecordable, // the sheet or the request cannot go into the book (two seats, one player...)
         NoSuchPlayer,  // a name the book does not know
+        NoSuchRecord,  // a record the book no longer holds (deleted meanwhile by another program)
         Failed,        // anything else SQLite reports
     };
-    BookError(Kind kind, const std::string &message) : std::runtime_error(message), m_kind(kind) {}
+    // Why an Unusable book cannot be used, for a message in the player's words.
+    enum class Cause {
+        Other,      // it cannot be opened, created or read; the message says why
+        NotSqlite,  // the file is something else
+        Damaged,    // SQLite finds it corrupt
+        Newer,      // written by a newer version of Zelvara
+        ForeignLink // a symbolic link that belongs to another user, or not a file at all
+    };
+    BookError(Kind kind, const std::string &message, Cause cause = Cause::Other)
+        : std::runtime_error(message), m_kind(kind), m_cause(cause)
+    {}
     Kind kind() const { return m_kind; }
+    Cause cause() const { return m_cause; }
 
 private:
     Kind m_kind;
+    Cause m_cause;
 };
 
 // Which records count: calendar days from/to, both included ("2026-12-01"), and one player's records.
@@ -88,6 +101,31 @@ struct Standing
     std::int64_t average = 0;    // hundredths per game, half away from zero
     std::int64_t best = 0;
     std::int64_t worst = 0;
+};
+
+// A record as deleting took it out of the book: everything needed to put it back as it was.
+struct RemovedRecord
+{
+    std::int64_t id = 0;
+    GameDate date;
+    std::string note;
+    std::string sheetText;
+    std::string correction;
+    std::string version;
+    std::vector<PlayerResult> players; // in seat order, the names as typed
+};
+
+// A player's running total over a period: where it stands at the end of each day drawn.
+struct TimelinePoint
+{
+    std::string day; // "2026-12-08"
+    std::int64_t hundredths = 0;
+};
+
+struct Timeline
+{
+    std::string name;
+    std::vector<TimelinePoint> points; // by day; the first is the end of the player's first day
 };
 
 struct SeasonTransfer
@@ -145,12 +183,41 @@ public:
     // starting after `after`.
     std::vector<Record> records(const Filter &filter, std::size_t limit, std::optional<RecordCursor> after = {});
     std::int64_t recordCount();
+    // The record of the settled sheet behind a record: the text of a sheet file. Nothing when the book no
+    // longer holds it.
+    std::optional<std::string> sheetText(std::int64_t id);
+    // The records of the same sheet (the same fields, options, separator and answer; the note and the
+    // time of saving do not count) played at the same moment: recording it again would count it twice.
+    std::vector<std::int64_t> recorded(const SettledSheet &sheet, const GameDate &date);
+
+    // Takes a record out of the book in one transaction; what restore() needs to put it back.
+    RemovedRecord remove(std::int64_t id);
+    // Puts a removed record back in one transaction, under its old id when no other record took it
+    // meanwhile; its id. The players are matched by the names as typed, as when it was first recorded.
+    std::int64_t restore(const RemovedRecord &removed);
+    // A new date or note for a record, each in one transaction.
+    void setDate(std::int64_t id, const GameDate &date);
+    void setNote(std::int64_t id, const std::string &note);
+
+    // The names of the players with a game in the book, as the book shows them, in no set order.
+    std::vector<std::string> players();
 
     // One row per player who played in the period, by total, highest first (then by name).
     std::vector<Standing> standings(const Filter &filter);
     // The fewest transfers that settle the period's totals; with a player in the filter, only that
     // player's transfers (the plan is made for everyone's totals).
     SeasonPayments payments(const Filter &filter);
+
+    // Each player's running total over the period, from zero at its start, one line per player who
+    // played in it in the order of the standings; with a player in the filter only that one. A point is
+    // the total at the end of a day the player played. A player's days in the period are spread over at
+    // most `maxPoints` runs of equal length (at least 2), a point for the last day played in each, the
+    // last day always among them: a chart of years draws quickly and still ends on the true total.
+    std::vector<Timeline> timeline(const Filter &filter, std::size_t maxPoints);
+
+    // Changes with every change another connection (another window, zelvara-book) commits to the book;
+    // the same number while nobody else writes. 0 for a book that does not exist yet.
+    std::int64_t dataVersion();
 
     // A new name for the player called `name`; the records keep the names as typed, and `newName` is
     // matched to this player from now on. Refused when `newName` belongs to another player: merge them.

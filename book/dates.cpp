@@ -45,7 +45,48 @@ std::int64_t daysFromCivil(int year, int month, int day)
     return era * 146097 + dayOfEra - 719468;
 }
 
+// The day of the proleptic Gregorian calendar that many days from 1970-01-01 (the same algorithm's
+// inverse).
+struct Civil
+{
+    std::int64_t year = 0;
+    std::int64_t month = 0;
+    std::int64_t day = 0;
+};
+
+Civil civilFromDays(std::int64_t days)
+{
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
+    Civil civil;
+    civil.day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
+    civil.month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+    civil.year = yearOfEra + era * 400 + (civil.month <= 2 ? 1 : 0);
+    return civil;
+}
+
 } // namespace
+
+std::optional<std::int64_t> dayNumber(std::string_view text)
+{
+    if (!readDay(text)) {
+        return std::nullopt;
+    }
+    return daysFromCivil(*number(text, 0, 4), *number(text, 5, 2), *number(text, 8, 2));
+}
+
+std::string dayOfNumber(std::int64_t number)
+{
+    const Civil civil = civilFromDays(number);
+    const auto two = [](std::int64_t value) { return std::string(value < 10 ? "0" : "") + std::to_string(value); };
+    std::string year = std::to_string(civil.year);
+    year.insert(0, year.size() < 4 ? 4 - year.size() : 0, '0');
+    return year + "-" + two(civil.month) + "-" + two(civil.day);
+}
 
 std::optional<std::string> readDay(std::string_view text)
 {

@@ -25,4 +25,9 @@ std::optional<GameDate> readGameDate(std::string_view text);
 // Reads a calendar day "YYYY-MM-DD"; nothing when it is not one.
 std::optional<std::string> readDay(std::string_view text);
 
+// The number of a calendar day "YYYY-MM-DD", counted from 1970-01-01; nothing when it is not one.
+std::optional<std::int64_t> dayNumber(std::string_view text);
+// The calendar day of a number dayNumber gives: "2026-12-08".
+std::string dayOfNumber(std::int64_t number);
+
 } // namespace zelvara::book

@@ -125,6 +125,12 @@ QString SystemDesktop::openFileName(QWidget *parent, const QString &caption, con
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
+QStringList SystemDesktop::openFileNames(QWidget *parent, const QString &caption, const QString &folder,
+                                         const QString &filter)
+{
+    return QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+}
+
 QString SystemDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
                                     const QString &filter, const QString &defaultSuffix)
 {

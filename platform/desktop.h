@@ -5,6 +5,7 @@
 // widget tests can record beeps and messages instead of sounding and showing them.
 
 #include <QString>
+#include <QStringList>
 
 class QFont;
 class QMimeData;
@@ -44,6 +45,9 @@ public:
     // match `filter` ("Пуля Zelvara (*.zelvara)"). Empty when the player cancels.
     virtual QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
                                  const QString &filter) = 0;
+    // The same dialog choosing any number of existing files; empty when the player cancels.
+    virtual QStringList openFileNames(QWidget *parent, const QString &caption, const QString &folder,
+                                      const QString &filter) = 0;
     // The file dialog for saving, proposing `proposedPath`. It asks before replacing a file, and a name
     // typed without an extension gets `defaultSuffix` ("zelvara"). Empty when the player cancels.
     virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
@@ -67,6 +71,8 @@ public:
     int textWidth(const QString &text, const QFont &font) const override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
                          const QString &filter) override;
+    QStringList openFileNames(QWidget *parent, const QString &caption, const QString &folder,
+                              const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath, const QString &filter,
                          const QString &defaultSuffix) override;
 };

@@ -4,6 +4,7 @@
 //
 //     book_bench [RECORDS] [FOLDER]     (defaults: 100000, a fresh folder under /tmp)
 
+#include "bench/book/season.h"
 #include "book/book.h"
 
 #include <algorithm>
@@ -23,44 +24,6 @@ namespace {
 double millisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Example 1 with four of twelve club members seated, in turn.
-sheetfile::SheetDocument sheetOf(int round)
-{
-    static const std::vector<std::string> Members{"Аня",  "Гоша", "Алёна", "Pete", "Саша", "Юля",
-                                                  "Олег", "Ира",  "Дима",  "Вера", "Лев",  "Маша"};
-    sheetfile::SheetDocument document;
-    document.sheet = engine::SheetTexts::withDesignTexts(4);
-    document.decimalSeparator = ',';
-    const std::array<const char *, 4> heaps{"20", "4", "12", "0"};
-    const std::array<const char *, 4> pools{"10", "8", "6", "10"};
-    for (std::size_t i = 0; i < 4; ++i) {
-        document.sheet.names[i] = Members[(static_cast<std::size_t>(round) * 5 + i * 3) % Members.size()];
-        document.sheet.heaps[i] = heaps[(i + static_cast<std::size_t>(round)) % 4];
-        document.sheet.pools[i] = pools[i];
-    }
-    document.sheet.whists[0][1] = std::to_string(20 + round % 17);
-    document.sheet.whists[1][0] = "4";
-    document.sheet.whists[2][3] = std::to_string(6 + round % 5);
-    document.sheet.whists[3][0] = "2";
-    return document;
-}
-
-book::GameDate dateOf(int round)
-{
-    // One game a day over the years, from 2000 on.
-    const long day = 10957 + round / 4;
-    book::GameDate date;
-    date.utc = day * 86400 + 18 * 3600 + std::int64_t{round % 4} * 600;
-    const std::time_t t = date.utc;
-    std::tm parts{};
-    ::gmtime_r(&t, &parts);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+00:00", &parts);
-    date.text = text;
-    date.day = date.text.substr(0, 10);
-    return date;
 }
 
 double median(std::vector<double> values)
@@ -87,9 +50,9 @@ int main(int argc, char **argv)
     std::vector<double> settling;
     for (int round = 0; round < 200; ++round) {
         const Clock::time_point start = Clock::now();
-        const auto settled = book::settleForBook(sheetOf(round));
+        const auto settled = book::settleForBook(bench::sheetOf(round));
         settling.push_back(millisecondsSince(start));
-        book.add(std::get<book::SettledSheet>(settled), dateOf(round), "");
+        book.add(std::get<book::SettledSheet>(settled), bench::dateOf(round), "");
         single.push_back(millisecondsSince(start));
     }
     std::printf("record one sheet (settle + one transaction): median %.2f ms, slowest %.2f ms (200 sheets); "
@@ -98,14 +61,7 @@ int main(int argc, char **argv)
 
     // The rest of the season, many sheets a transaction.
     const Clock::time_point filling = Clock::now();
-    std::vector<book::Book::Entry> entries;
-    for (int round = 200; round < records; ++round) {
-        entries.push_back({std::get<book::SettledSheet>(book::settleForBook(sheetOf(round))), dateOf(round), ""});
-        if (entries.size() == 10000 || round + 1 == records) {
-            book.addAll(entries);
-            entries.clear();
-        }
-    }
+    bench::recordSeason(book, 200, records);
     std::printf("generate %d records: %.0f ms; file %.1f MB\n", records, millisecondsSince(filling),
                 static_cast<double>(std::filesystem::file_size(path)) / 1e6);
 
@@ -114,6 +70,7 @@ int main(int argc, char **argv)
         std::vector<double> standings;
         std::vector<double> payments;
         std::vector<double> firstPage;
+        std::vector<double> chart;
         std::size_t rows = 0;
         for (int run = 0; run < (cold ? 1 : 7); ++run) {
             Clock::time_point start = Clock::now();
@@ -125,11 +82,15 @@ int main(int argc, char **argv)
             start = Clock::now();
             reader.records({}, 500);
             firstPage.push_back(millisecondsSince(start));
+            // What the chart draws: every player's running total, at most 400 points a line.
+            start = Clock::now();
+            reader.timeline({}, 400);
+            chart.push_back(millisecondsSince(start));
         }
         std::printf("%s, %d records: standings for everything %.1f ms (%zu players), season payments %.1f ms, "
-                    "first page of the list (500 records) %.1f ms\n",
+                    "first page of the list (500 records) %.1f ms, the chart's running totals %.1f ms\n",
                     cold ? "first query after opening" : "median of 7", records, median(standings), rows,
-                    median(payments), median(firstPage));
+                    median(payments), median(firstPage), median(chart));
     }
     std::vector<double> month;
     book::Book reader = book::Book::open(path, book::Book::Access::Read);

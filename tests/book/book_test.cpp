@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <sys/stat.h>
 
@@ -54,16 +56,27 @@ std::int64_t userVersion(const QString &path)
     return db.integer("PRAGMA user_version");
 }
 
-// Opening must fail with the kind given and a message that names the file.
-void expectRefusal(const QString &path, Book::Access access, BookError::Kind kind)
+// Opening must fail as unusable, for the cause given, with a message that names the file.
+void expectRefusal(const QString &path, Book::Access access, BookError::Cause cause)
 {
     try {
         Book::open(path.toStdString(), access);
         QFAIL("the book opened");
     } catch (const BookError &error) {
-        QCOMPARE(error.kind(), kind);
+        QCOMPARE(error.kind(), BookError::Kind::Unusable);
+        QCOMPARE(error.cause(), cause);
         QVERIFY2(std::string(error.what()).find(path.toStdString()) != std::string::npos, error.what());
     }
+}
+
+// Each player's total and games, by the name the book shows.
+std::map<std::string, std::pair<std::int64_t, std::int64_t>> totalsOf(const std::vector<Standing> &standings)
+{
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> totals;
+    for (const Standing &s : standings) {
+        totals[s.name] = {s.hundredths, s.games};
+    }
+    return totals;
 }
 
 } // namespace
@@ -82,6 +95,10 @@ private slots:
     void refusal_fileIsLeftByteForByte();
     void fullDisk_nothingHalfWritten();
     void missingBook_readsEmptyAndIsNotCreated();
+    void records_deleteRestoreAndChange();
+    void recorded_findsTheSameSheetAtTheSameMoment();
+    void timeline_runningTotalsEndOnTheStandings();
+    void dataVersion_changesWithAnotherWriter();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -301,7 +318,7 @@ void BookTest::refusal_fileIsLeftByteForByte()
         file.write("Пуля у Андрея: -81, +29, -49, +101\n" + QByteArray(5000, 'x'));
     }
     const QByteArray textBytes = bytesOf(text);
-    expectRefusal(text, Book::Access::Write, BookError::Kind::Unusable);
+    expectRefusal(text, Book::Access::Write, BookError::Cause::NotSqlite);
     QCOMPARE(bytesOf(text), textBytes);
 
     // A newer version.
@@ -315,8 +332,8 @@ void BookTest::refusal_fileIsLeftByteForByte()
         db.execute("PRAGMA user_version = 3");
     }
     const QByteArray newerBytes = bytesOf(newer);
-    expectRefusal(newer, Book::Access::Write, BookError::Kind::Unusable);
-    expectRefusal(newer, Book::Access::Read, BookError::Kind::Unusable);
+    expectRefusal(newer, Book::Access::Write, BookError::Cause::Newer);
+    expectRefusal(newer, Book::Access::Read, BookError::Cause::Newer);
     QCOMPARE(bytesOf(newer), newerBytes);
     QVERIFY(!QFile::exists(newer + u"-wal"_qs));
 
@@ -333,8 +350,8 @@ void BookTest::refusal_fileIsLeftByteForByte()
         file.write(QByteArray(400, '\x5A'));
     }
     const QByteArray damagedBytes = bytesOf(damaged);
-    expectRefusal(damaged, Book::Access::Write, BookError::Kind::Unusable);
-    expectRefusal(damaged, Book::Access::Read, BookError::Kind::Unusable);
+    expectRefusal(damaged, Book::Access::Write, BookError::Cause::Damaged);
+    expectRefusal(damaged, Book::Access::Read, BookError::Cause::Damaged);
     QCOMPARE(bytesOf(damaged), damagedBytes);
 }
 
@@ -390,6 +407,174 @@ void BookTest::missingBook_readsEmptyAndIsNotCreated()
     {};
     QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777U, 0700U);
+}
+
+void BookTest::records_deleteRestoreAndChange()
+{
+    Book book = Book::open(path(u"book.sqlite"_qs).toStdString(), Book::Access::Write);
+    const std::int64_t first =
+        book.add(example1({"Аня", "Гоша", "Юля", "Саша"}), dateOf("2026-11-01T20:00:00+03:00"), "");
+    const std::int64_t second =
+        book.add(example1({"Гоша", "Аня", "Саша", "Юля"}), dateOf("2026-12-01T20:00:00+03:00"), "Пятница");
+    const std::int64_t third =
+        book.add(example1({"Юля", "Саша", "Аня", "Вера"}), dateOf("2026-12-05T20:00:00+03:00"), "");
+    const auto before = book.standings({});
+    const auto listed = book.records({}, 10);
+
+    // Deleting takes the record and its share of every total, best and worst game included; Вера, who
+    // played only then, leaves the standings.
+    const RemovedRecord removed = book.remove(third);
+    QCOMPARE(book.recordCount(), std::int64_t{2});
+    QCOMPARE(book.standings({}).size(), std::size_t{4});
+    const auto afterRemoval = totalsOf(book.standings({}));
+    QCOMPARE(afterRemoval.at("Аня"), (std::pair<std::int64_t, std::int64_t>{-8100 + 2900, 2}));
+    const auto yulia = book.standings(Filter{{}, {}, "Юля"}).front();
+    QCOMPARE(yulia.worst, std::int64_t{-4900});
+    QCOMPARE(yulia.best, std::int64_t{10100});
+    QVERIFY(!book.sheetText(third));
+    QCOMPARE(book.integrityCheck(), std::string("ok"));
+    try {
+        book.remove(third);
+        QFAIL("a record was deleted twice");
+    } catch (const BookError &error) {
+        QCOMPARE(error.kind(), BookError::Kind::NoSuchRecord);
+    }
+
+    // Restored, it is the same record in the same place, and the totals are as they were.
+    QCOMPARE(book.restore(removed), third);
+    QCOMPARE(book.standings({}).size(), before.size());
+    QCOMPARE(totalsOf(book.standings({})), totalsOf(before));
+    const auto relisted = book.records({}, 10);
+    QCOMPARE(relisted.size(), listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        QCOMPARE(relisted[i].id, listed[i].id);
+        QCOMPARE(relisted[i].date, listed[i].date);
+        QCOMPARE(relisted[i].players.size(), listed[i].players.size());
+        QCOMPARE(relisted[i].players[0].name, listed[i].players[0].name);
+        QCOMPARE(relisted[i].players[0].hundredths, listed[i].players[0].hundredths);
+    }
+
+    // A record added while one was deleted may take its id: the deleted one comes back under another.
+    const RemovedRecord again = book.remove(third);
+    const std::int64_t newcomer =
+        book.add(example1({"Аня", "Гоша", "Юля", "Саша"}), dateOf("2026-12-06T20:00:00+03:00"), "");
+    QCOMPARE(newcomer, third);
+    const std::int64_t back = book.restore(again);
+    QVERIFY(back != third);
+    QCOMPARE(*book.sheetText(back), again.sheetText);
+    book.remove(newcomer);
+
+    // A new date moves the record in the list and between periods; a new note changes only the note.
+    book.setDate(first, dateOf("2026-12-10T18:30:00+03:00"));
+    book.setNote(first, "Перенесли");
+    const auto moved = book.records({}, 10);
+    QCOMPARE(moved.front().id, first);
+    QCOMPARE(moved.front().date, std::string("2026-12-10T18:30:00+03:00"));
+    QCOMPARE(moved.front().note, std::string("Перенесли"));
+    QCOMPARE(book.records(Filter{"2026-11-01", "2026-11-30", {}}, 10).size(), std::size_t{0});
+    QCOMPARE(book.standings(Filter{"2026-12-10", "2026-12-10", {}}).size(), std::size_t{4});
+    QCOMPARE(book.records({}, 10)[1].id, back);
+    QCOMPARE(book.records({}, 10)[2].id, second);
+    QCOMPARE(book.records({}, 10)[2].note, std::string("Пятница"));
+    QVERIFY_THROWS_EXCEPTION(BookError, book.setNote(third, "нет такой"));
+    QCOMPARE(book.integrityCheck(), std::string("ok"));
+}
+
+void BookTest::recorded_findsTheSameSheetAtTheSameMoment()
+{
+    Book book = Book::open(path(u"book.sqlite"_qs).toStdString(), Book::Access::Write);
+    const SettledSheet sheet = example1({"Аня", "Гоша", "Юля", "Саша"});
+    const GameDate date = dateOf("2026-12-01T20:00:00+03:00");
+    QVERIFY(book.recorded(sheet, date).empty());
+    const std::int64_t id = book.add(sheet, date, "");
+
+    // The same moment written in another zone, and a note of its own, are still the same game.
+    SettledSheet noted = sheet;
+    auto document = std::get<sheetfile::SheetDocument>(sheetfile::readSheet(sheet.sheetText));
+    document.note = "Пятница";
+    document.saved = "2026-12-01T21:00:00+03:00";
+    noted.sheetText = sheetfile::writeSheet(document);
+    QCOMPARE(book.recorded(noted, dateOf("2026-12-01T17:00:00Z")), std::vector<std::int64_t>{id});
+
+    // Another moment, another whist value or other names are another game.
+    QVERIFY(book.recorded(sheet, dateOf("2026-12-01T20:01:00+03:00")).empty());
+    document.sheet.whistValue = "2";
+    SettledSheet dearer = sheet;
+    dearer.sheetText = sheetfile::writeSheet(document);
+    QVERIFY(book.recorded(dearer, date).empty());
+    QVERIFY(book.recorded(example1({"Аня", "Гоша", "Юля", "Вера"}), date).empty());
+}
+
+void BookTest::timeline_runningTotalsEndOnTheStandings()
+{
+    Book book = Book::open(path(u"book.sqlite"_qs).toStdString(), Book::Access::Write);
+    // Two games on the first of each month for a year, the seats turning.
+    const std::array<const char *, 4> names{"Аня", "Гоша", "Юля", "Саша"};
+    for (int month = 1; month <= 12; ++month) {
+        for (int game = 0; game < 2; ++game) {
+            std::array<const char *, 4> seats{};
+            for (std::size_t i = 0; i < 4; ++i) {
+                seats[i] = names[(i + static_cast<std::size_t>(month + game)) % 4];
+            }
+            char date[40];
+            std::snprintf(date, sizeof date, "2026-%02d-01T%02d:00:00+03:00", month, 18 + game);
+            book.add(example1(seats), dateOf(date), "");
+        }
+    }
+    for (const Filter &filter : {Filter{}, Filter{"2026-03-01", "2026-08-31", {}}}) {
+        const auto standings = book.standings(filter);
+        const auto lines = book.timeline(filter, 1000);
+        QCOMPARE(lines.size(), standings.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            QCOMPARE(lines[i].name, standings[i].name);
+            QCOMPARE(lines[i].points.back().hundredths, standings[i].hundredths);
+            QCOMPARE(lines[i].points.size(), static_cast<std::size_t>(filter.from ? 6 : 12));
+            QCOMPARE(lines[i].points.front().day, std::string(filter.from ? "2026-03-01" : "2026-01-01"));
+        }
+        // A day's two games are one step of the line.
+        const auto &first = lines.front().points;
+        std::int64_t twoGames = 0;
+        for (const Record &record : book.records(Filter{first.front().day, first.front().day, {}}, 10)) {
+            for (const RecordedPlayer &p : record.players) {
+                twoGames += p.player == lines.front().name ? p.hundredths : 0;
+            }
+        }
+        QCOMPARE(first.front().hundredths, twoGames);
+    }
+    // Thinned to five points, each still a true running total, the year's end among them.
+    const auto full = book.timeline({}, 1000);
+    const auto thin = book.timeline({}, 5);
+    for (std::size_t i = 0; i < full.size(); ++i) {
+        QCOMPARE(thin[i].points.size(), std::size_t{5});
+        QCOMPARE(thin[i].points.back().day, std::string("2026-12-01"));
+        for (const TimelinePoint &point : thin[i].points) {
+            QVERIFY(std::ranges::any_of(full[i].points, [&](const TimelinePoint &p) {
+                return p.day == point.day && p.hundredths == point.hundredths;
+            }));
+        }
+    }
+    // The runs are counted in calendar days, from year 1 to 9999.
+    QCOMPARE(dayOfNumber(*dayNumber("2026-12-08") + 24), std::string("2027-01-01"));
+    QCOMPARE(dayOfNumber(*dayNumber("2024-02-28") + 1), std::string("2024-02-29"));
+    for (std::int64_t n = *dayNumber("0001-01-01"); n <= *dayNumber("9999-12-31"); n += 997) {
+        QCOMPARE(*dayNumber(dayOfNumber(n)), n);
+    }
+    const auto hers = book.timeline(Filter{{}, {}, "юля"}, 1000);
+    QCOMPARE(hers.size(), std::size_t{1});
+    QCOMPARE(hers[0].name, std::string("Юля"));
+}
+
+void BookTest::dataVersion_changesWithAnotherWriter()
+{
+    const std::string file = path(u"book.sqlite"_qs).toStdString();
+    Book window = Book::open(file, Book::Access::Write);
+    Book other = Book::open(file, Book::Access::Write);
+    const std::int64_t seen = window.dataVersion();
+    window.add(example1({"Аня", "Гоша", "Юля", "Саша"}), dateOf("2026-12-01T20:00:00+03:00"), "");
+    QCOMPARE(window.dataVersion(), seen);
+    other.setNote(1, "Пятница");
+    QVERIFY(window.dataVersion() != seen);
+    QCOMPARE(window.records({}, 1)[0].note, std::string("Пятница"));
 }
 
 QTEST_APPLESS_MAIN(BookTest)

@@ -72,6 +72,21 @@ class InstalledProgramTest(e.ProgramTestCase):
         config = os.environ.get("XDG_CONFIG_HOME") or os.path.join(os.environ["HOME"], ".config")
         self.assertEqual(e.read_settings(os.path.join(config, "zelvara", "SETTINGS.INI")).get("PlayersNumber"), "3")
 
+    def test_installedProgram_opensTheBookFromItsModule(self):
+        """The book's module is loaded from lib/<triplet>/zelvara beside the program's folder; the book,
+        not there yet, opens empty and is not created by looking at it."""
+        program = Installed(self.binary, dict(os.environ))
+        self.programs.append(program)
+        e.wait_window(e.MAIN_CAPTION, program.pid)
+        app = e.application(program.pid)
+        e.click(e.find(app, "Пуля", e.pyatspi.ROLE_MENU_ITEM))
+        e.click(e.find(app, "Журнал…", e.pyatspi.ROLE_MENU_ITEM))
+        window = e.wait_window("Журнал", program.pid)
+        e.screenshot(os.path.join(e.ARTIFACTS, "installed-book.png"), window)
+        self.assertEqual(e.visible_windows("Zelvara", program.pid), [], "a message instead of the book")
+        data = os.environ.get("XDG_DATA_HOME") or os.path.join(os.environ["HOME"], ".local", "share")
+        self.assertFalse(os.path.exists(os.path.join(data, "zelvara", "book.sqlite")))
+
 
 if __name__ == "__main__":
     e.main()

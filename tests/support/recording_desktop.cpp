@@ -68,6 +68,13 @@ QString RecordingDesktop::openFileName(QWidget *parent, const QString &caption, 
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
+QStringList RecordingDesktop::openFileNames(QWidget *parent, const QString &caption, const QString &folder,
+                                            const QString &filter)
+{
+    const QString answer = openFileName(parent, caption, folder, filter);
+    return answer.isEmpty() ? QStringList() : answer.split(u'\n');
+}
+
 QString RecordingDesktop::saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath,
                                        const QString &filter, const QString &defaultSuffix)
 {

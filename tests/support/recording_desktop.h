@@ -43,6 +43,9 @@ public:
     int textWidth(const QString &text, const QFont &font) const override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
                          const QString &filter) override;
+    // Takes one answer of fileAnswers: the files it names, one a line.
+    QStringList openFileNames(QWidget *parent, const QString &caption, const QString &folder,
+                              const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &proposedPath, const QString &filter,
                          const QString &defaultSuffix) override;
 
