@@ -120,6 +120,32 @@ class Program:
         return self.log.read()
 
 
+# The first worked example: Sochi, four players, heap divided on all four, one whist worth 1.
+EXAMPLE_1 = {
+    "Гора игрока Запад": "20", "Гора игрока Север": "4", "Гора игрока Восток": "12", "Гора игрока Юг": "0",
+    "Пуля игрока Запад": "10", "Пуля игрока Север": "8", "Пуля игрока Восток": "6", "Пуля игрока Юг": "10",
+    "Висты Запада на Севера": "20", "Висты Севера на Запада": "4", "Висты Востока на Юга": "6",
+    "Висты Юга на Запада": "2", "Цена виста": "1",
+}
+EXAMPLE_1_RESULTS = {"Итог игрока Запад": "-81", "Итог игрока Север": "+29", "Итог игрока Восток": "-49",
+                     "Итог игрока Юг": "+101"}
+
+
+def settle_example_1(test):
+    """Starts the program of `test` (a ProgramTestCase) with the seats named, types the first worked
+    example and settles it; returns the program, its main window and its accessible application once the
+    results are on the screen."""
+    program = test.start(private_program_folder(test.binary, SEAT_NAMES))
+    main = wait_window(MAIN_CAPTION, program.pid)
+    app = application(program.pid)
+    for name, text in EXAMPLE_1.items():
+        fill(find(app, name), text)
+    click(find(app, "Рассчитать"))
+    south = "Итог игрока Юг"
+    wait_for("the results", lambda: text_of(find(app, south)) == EXAMPLE_1_RESULTS[south])
+    return program, main, app
+
+
 def read_settings(path):
     """The keys and values of a settings file, as the program writes them."""
     with open(path, encoding="utf-8", errors="replace") as f:

@@ -9,7 +9,6 @@ XDG data folder the harness gives."""
 import os
 
 import e2elib as e
-from test_main_window import EXAMPLE_1, EXAMPLE_1_RESULTS
 
 RESULTS = "Запад -81; Север +29; Восток -49; Юг +101"
 # Player, games, total, average, best, worst: one sheet each.
@@ -47,14 +46,7 @@ class BookTest(e.ProgramTestCase):
         e.click(item)
 
     def test_example1_recordedAndReadBackThroughAccessibilityTree(self):
-        program = self.start(e.private_program_folder(self.binary, e.SEAT_NAMES))
-        main = e.wait_window(e.MAIN_CAPTION, program.pid)
-        app = e.application(program.pid)
-        for name, text in EXAMPLE_1.items():
-            e.fill(e.find(app, name), text)
-        e.click(e.find(app, "Рассчитать"))
-        south = "Итог игрока Юг"
-        e.wait_for("the results", lambda: e.text_of(e.find(app, south)) == EXAMPLE_1_RESULTS[south])
+        program, main, app = e.settle_example_1(self)
 
         self.menu_item(app, "Записать в журнал…")
         dialog = e.wait_window("Записать в журнал", program.pid)

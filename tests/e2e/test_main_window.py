@@ -10,17 +10,6 @@ import e2elib as e
 NAVY = (0, 0, 128)
 RED = (255, 0, 0)
 
-# The first worked example: Sochi, four players, heap divided on all four, one whist worth 1.
-EXAMPLE_1 = {
-    "Гора игрока Запад": "20", "Гора игрока Север": "4", "Гора игрока Восток": "12", "Гора игрока Юг": "0",
-    "Пуля игрока Запад": "10", "Пуля игрока Север": "8", "Пуля игрока Восток": "6", "Пуля игрока Юг": "10",
-    "Висты Запада на Севера": "20", "Висты Севера на Запада": "4", "Висты Востока на Юга": "6",
-    "Висты Юга на Запада": "2", "Цена виста": "1",
-}
-EXAMPLE_1_RESULTS = {"Итог игрока Запад": "-81", "Итог игрока Север": "+29", "Итог игрока Восток": "-49",
-                     "Итог игрока Юг": "+101"}
-
-
 class MainWindowTest(e.ProgramTestCase):
     def open(self):
         program = self.start(e.private_program_folder(self.binary, e.SEAT_NAMES))
@@ -48,18 +37,18 @@ class MainWindowTest(e.ProgramTestCase):
 
     def test_example1_typedAndSettled_showsResultsInTheirColours(self):
         _, wid, app = self.open()
-        for name, text in EXAMPLE_1.items():
+        for name, text in e.EXAMPLE_1.items():
             e.fill(e.find(app, name), text)
         e.click(e.find(app, "Рассчитать"))
         shown = {}
-        for name in EXAMPLE_1_RESULTS:
+        for name in e.EXAMPLE_1_RESULTS:
             field = e.find(app, name)
             shown[name] = e.text_of(field)
-        self.assertEqual(shown, EXAMPLE_1_RESULTS)
+        self.assertEqual(shown, e.EXAMPLE_1_RESULTS)
         self.assertTrue(e.is_enabled(e.find(app, "Скрыть итоги")))
 
         e.screenshot(os.path.join(e.ARTIFACTS, "main-window.png"), wid)
-        for name, text in EXAMPLE_1_RESULTS.items():
+        for name, text in e.EXAMPLE_1_RESULTS.items():
             with self.subTest(name):
                 pixels = e.pixels_in(e.extents_of(e.find(app, name)))
                 red, navy = e.count_colour(pixels, RED), e.count_colour(pixels, NAVY)

@@ -9,7 +9,6 @@ once the main window is closed."""
 import os
 
 import e2elib as e
-from test_main_window import EXAMPLE_1, EXAMPLE_1_RESULTS
 
 CAPTION = "Кто кому платит"
 PAIRS = ["Запад платит Северу 19,00", "Запад платит Востоку 10,00", "Запад платит Югу 52,00",
@@ -44,14 +43,7 @@ class PaymentsTest(e.ProgramTestCase):
         self.assertEqual(y, e.frame_of(main)[1], "the tops are not aligned")
 
     def test_example1_paymentsReadThroughAccessibilityTree(self):
-        program = self.start(e.private_program_folder(self.binary, e.SEAT_NAMES))
-        main = e.wait_window(e.MAIN_CAPTION, program.pid)
-        app = e.application(program.pid)
-        for name, text in EXAMPLE_1.items():
-            e.fill(e.find(app, name), text)
-        e.click(e.find(app, "Рассчитать"))
-        south = "Итог игрока Юг"
-        e.wait_for("the results", lambda: e.text_of(e.find(app, south)) == EXAMPLE_1_RESULTS[south])
+        program, main, app = e.settle_example_1(self)
 
         e.click(e.find(app, "Пуля", e.pyatspi.ROLE_MENU_ITEM))
         item = e.find(app, "Кто кому платит…", e.pyatspi.ROLE_MENU_ITEM)

@@ -12,7 +12,6 @@ import struct
 import subprocess
 
 import e2elib as e
-from test_main_window import EXAMPLE_1, EXAMPLE_1_RESULTS
 
 TRANSFERS = ["Запад платит Северу 29,00", "Запад платит Югу 52,00", "Восток платит Югу 49,00"]
 
@@ -42,14 +41,7 @@ def pdf_text(path):
 
 class ReportTest(e.ProgramTestCase):
     def test_example1_pictureAndPrintToPdfFile(self):
-        program = self.start(e.private_program_folder(self.binary, e.SEAT_NAMES))
-        main = e.wait_window(e.MAIN_CAPTION, program.pid)
-        app = e.application(program.pid)
-        for name, text in EXAMPLE_1.items():
-            e.fill(e.find(app, name), text)
-        e.click(e.find(app, "Рассчитать"))
-        south = "Итог игрока Юг"
-        e.wait_for("the results", lambda: e.text_of(e.find(app, south)) == EXAMPLE_1_RESULTS[south])
+        program, main, app = e.settle_example_1(self)
         tmp = os.environ["ZELVARA_E2E_TMP"]
         day = f"{datetime.date.today():%Y-%m-%d}"
 
@@ -91,7 +83,7 @@ class ReportTest(e.ProgramTestCase):
         self.assertNotIn(printer, e.visible_windows(pid=program.pid))
         text = e.wait_for("the PDF to be written", lambda: os.path.exists(output) and pdf_text(output), 15)
         for part in ["Сочи / Ростов; 4 игрока; гора делится на 4 игроков; цена виста 1", "Запад", "Север", "Восток",
-                     "Юг", *EXAMPLE_1_RESULTS.values(), *TRANSFERS]:
+                     "Юг", *e.EXAMPLE_1_RESULTS.values(), *TRANSFERS]:
             self.assertIn(part, text)
         if e.ARTIFACTS:
             shutil.copyfile(output, os.path.join(e.ARTIFACTS, "report-example1.pdf"))
