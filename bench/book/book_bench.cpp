@@ -17,22 +17,9 @@
 #include <vector>
 
 using namespace zelvara;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-} // namespace
+using bench::Clock;
+using bench::median;
+using bench::millisecondsSince;
 
 int main(int argc, char **argv)
 {

@@ -28,20 +28,11 @@
 #include <unistd.h>
 
 using namespace zelvara;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::median;
+using bench::millisecondsSince;
 
 namespace {
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The window's host, without a main window: nothing is opened back into a sheet here.
 class Host : public app::BookHost

@@ -6,12 +6,27 @@
 
 #include "book/book.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <ctime>
 #include <string>
 #include <vector>
 
 namespace zelvara::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 // Example 1 with four of twelve club members seated, in turn.
 inline sheetfile::SheetDocument sheetOf(int round)
