@@ -75,7 +75,7 @@ class InstalledProgramTest(e.ProgramTestCase):
     def test_installedProgram_opensTheBookFromItsModule(self):
         """The book's module is loaded from lib/<triplet>/zelvara beside the program's folder; the book,
         not there yet, opens empty and is not created by looking at it."""
-        program = Installed(self.binary, dict(os.environ))
+        program = e.Program(self.binary, env=dict(os.environ), as_player=True)
         self.programs.append(program)
         e.wait_window(e.MAIN_CAPTION, program.pid)
         app = e.application(program.pid)
