@@ -3,9 +3,9 @@
 // tests, with the same engine as the window. How it ends is cli::ExitStatus; Usage below says it in words.
 
 #include "cli/batch.h"
-#include "cli/terminal.h"
 #include "cli/report.h"
 #include "cli/request.h"
+#include "cli/terminal.h"
 #include "sheetfile/json_text.h"
 #include "zelvara/version.h"
 
