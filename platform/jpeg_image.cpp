@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QString>
+#include <QSysInfo>
 
 #include <memory>
 #include <turbojpeg.h>
@@ -16,6 +17,8 @@ namespace {
 
 // Far beyond any picture of ours, and small enough that a forged header cannot make us allocate gigabytes.
 constexpr unsigned long MaxPixels = 16UL * 1024 * 1024;
+
+constexpr TJPF NativePixels = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TJPF_BGRX : TJPF_XRGB;
 
 } // namespace
 
@@ -45,14 +48,17 @@ QImage decodeJpeg(const QByteArray &bytes)
         static_cast<unsigned long>(width) * static_cast<unsigned long>(height) > MaxPixels) {
         return {};
     }
-    QImage image(width, height, QImage::Format_RGBX8888);
+    // Decoded straight into the format a window's pixmaps use, so that making the pixmap copies the
+    // pixels instead of converting each of them: 0xffRRGGBB words, whose bytes lie in memory as B, G, R, X
+    // on a little-endian machine.
+    QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) {
         return {};
     }
     // A warning means damaged data, such as a file cut short: the library would pad the picture with
     // grey and go on, but a half-drawn sheet is worse than none.
     if (tjDecompress2(decoder.get(), data, size, image.bits(), width, static_cast<int>(image.bytesPerLine()), height,
-                      TJPF_RGBX, TJFLAG_STOPONWARNING) != 0) {
+                      NativePixels, TJFLAG_STOPONWARNING) != 0) {
         return {};
     }
     return image;

@@ -51,6 +51,15 @@ void AnswerDialog::centreOver(QWidget *window)
 
 void AnswerDialog::reject() {}
 
+void AnswerDialog::setVisible(bool visible)
+{
+    if (visible && !m_dressed) {
+        m_dressed = true;
+        dressTexts();
+    }
+    QDialog::setVisible(visible);
+}
+
 bool AnswerDialog::event(QEvent *event)
 {
     // A queued activation may arrive after a button has hidden the dialog; it must not refill

@@ -29,6 +29,9 @@ public:
     // Escape and window-manager closes land here; nothing happens.
     void reject() override;
 
+    // The first showing dresses the dialog's texts first (see dressTexts).
+    void setVisible(bool visible) override;
+
 signals:
     // The dialog became the program's active window while shown (a new opening or a return to it).
     void activated();
@@ -36,6 +39,10 @@ signals:
 protected:
     // Sizes the window and dresses the two buttons; OK is the default button and first in tab order.
     void finishForm(QSize clientSize, QPushButton *ok, QPushButton *cancel);
+    // What needs the fonts themselves (a bold caption, a line sized to its text), done once, just before
+    // the dialog is first shown: matching a font costs more than building the whole form, and a dialog
+    // that is never opened in a run should not slow its start.
+    virtual void dressTexts() {}
 
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -45,6 +52,7 @@ private:
     QPushButton *m_ok = nullptr;
     widgets::FrameCentring *m_centring = nullptr;
     QPointer<QWidget> m_owner;
+    bool m_dressed = false;
 };
 
 } // namespace zelvara::correction

@@ -23,15 +23,6 @@ TChoiceOfPlayer::TChoiceOfPlayer(QWidget *parent) : AnswerDialog(parent), ui(std
     ui->setupUi(this);
     finishForm(QSize(377, 376), ui->OK, ui->Cancel);
 
-    // The caption of the group is bold, the players' names under it are not.
-    QFont caption = font();
-    caption.setBold(true);
-    ui->ChooseAPlayer->setFont(caption);
-    QFont regular = font();
-    regular.setBold(false);
-    for (QRadioButton *seat : {ui->Player1, ui->Player2, ui->Player3, ui->Player4}) {
-        seat->setFont(regular);
-    }
     ui->Player1->setChecked(true);
     widgets::tabToCheckedOption({ui->Player1, ui->Player2, ui->Player3, ui->Player4});
     setTabOrder(ui->Cancel, ui->Player1);
@@ -41,6 +32,19 @@ TChoiceOfPlayer::TChoiceOfPlayer(QWidget *parent) : AnswerDialog(parent), ui(std
 }
 
 TChoiceOfPlayer::~TChoiceOfPlayer() = default;
+
+void TChoiceOfPlayer::dressTexts()
+{
+    // The caption of the group is bold, the players' names under it are not.
+    QFont caption = font();
+    caption.setBold(true);
+    ui->ChooseAPlayer->setFont(caption);
+    QFont regular = font();
+    regular.setBold(false);
+    for (QRadioButton *seat : {ui->Player1, ui->Player2, ui->Player3, ui->Player4}) {
+        seat->setFont(regular);
+    }
+}
 
 void TChoiceOfPlayer::prepare(const QStringList &names)
 {

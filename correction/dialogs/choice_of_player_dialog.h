@@ -39,6 +39,9 @@ signals:
     // "Отмена"; the dialog is already hidden.
     void declined();
 
+protected:
+    void dressTexts() override;
+
 private:
     void OKClick();
     void CancelClick();

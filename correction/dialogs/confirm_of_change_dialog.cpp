@@ -10,16 +10,19 @@ TConfirmOfChange::TConfirmOfChange(QWidget *parent) : AnswerDialog(parent), ui(s
     ui->setupUi(this);
     finishForm(QSize(409, 144), ui->OK, ui->Cancel);
 
-    // The fixed lines size themselves to their text; the proposal lines do so when they are set.
-    for (QLabel *line : {ui->StaticText1, ui->txt1, ui->txt2}) {
-        line->adjustSize();
-    }
-
     connect(ui->OK, &QPushButton::clicked, this, &TConfirmOfChange::OKClick);
     connect(ui->Cancel, &QPushButton::clicked, this, &TConfirmOfChange::CancelClick);
 }
 
 TConfirmOfChange::~TConfirmOfChange() = default;
+
+void TConfirmOfChange::dressTexts()
+{
+    // The fixed lines size themselves to their text; the proposal lines do so when they are set.
+    for (QLabel *line : {ui->StaticText1, ui->txt1, ui->txt2}) {
+        line->adjustSize();
+    }
+}
 
 void TConfirmOfChange::setProposal(const QString &line1, const QString &line2)
 {

@@ -31,6 +31,9 @@ signals:
     // "Отмена"; the dialog is already hidden.
     void declined();
 
+protected:
+    void dressTexts() override;
+
 private:
     void OKClick();
     void CancelClick();
