@@ -465,6 +465,16 @@ std::optional<sheetfile::SheetDocument> bareSheet(const std::string &text)
 
 } // namespace
 
+bool sameGame(const SettledSheet &first, const GameDate &firstDate, const SettledSheet &second,
+              const GameDate &secondDate)
+{
+    if (firstDate.utc != secondDate.utc) {
+        return false;
+    }
+    const auto bare = bareSheet(first.sheetText);
+    return bare && bare == bareSheet(second.sheetText);
+}
+
 std::vector<std::int64_t> Book::recorded(const SettledSheet &sheet, const GameDate &date)
 {
     std::vector<std::int64_t> ids;

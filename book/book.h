@@ -238,4 +238,9 @@ private:
     std::string m_path;
 };
 
+// Whether two settled sheets are the same game: the same sheet (as Book::recorded compares them) played at
+// the same moment.
+bool sameGame(const SettledSheet &first, const GameDate &firstDate, const SettledSheet &second,
+              const GameDate &secondDate);
+
 } // namespace zelvara::book

@@ -684,6 +684,12 @@ void BookWindow::importFiles(const QStringList &paths)
                 refuse(u"эта пуля с той же датой уже есть в журнале"_s);
                 continue;
             }
+            if (std::ranges::any_of(entries, [&](const book::Book::Entry &earlier) {
+                    return book::sameGame(earlier.sheet, earlier.date, sheet, *date);
+                })) {
+                refuse(u"эта пуля с той же датой уже есть среди выбранных файлов"_s);
+                continue;
+            }
         } catch (const book::BookError &error) {
             fail(error);
             return;

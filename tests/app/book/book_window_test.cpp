@@ -448,12 +448,15 @@ void BookWindowTest::standings_seasonPaymentsAndChartOfImportedExamples()
 {
     BookWindow *window = openBook();
     window->importFiles({Examples + u"/example1.json"_s, Examples + u"/example3_leningrad.json"_s,
-                         Examples + u"/example2_lot_dialog_answered.json"_s,
-                         Examples + u"/example2_lot_dialog.json"_s});
-    // The sheet that needs the lot's answer is listed, not guessed.
+                         Examples + u"/example2_lot_dialog_answered.json"_s, Examples + u"/example2_lot_dialog.json"_s,
+                         Examples + u"/example1.json"_s});
+    // The sheet that needs the lot's answer is listed, not guessed; a file chosen twice counts once.
     QCOMPARE(m_desktop.messages.size(), 1);
     QVERIFY2(m_desktop.messages[0].startsWith(u"Записано пуль: 3.\n\nНе записаны:\n«example2_lot_dialog.json»: "_s),
              qPrintable(m_desktop.messages[0]));
+    QVERIFY2(
+        m_desktop.messages[0].endsWith(u"«example1.json»: эта пуля с той же датой уже есть среди выбранных файлов"_s),
+        qPrintable(m_desktop.messages[0]));
     QCOMPARE(book().recordCount(), std::int64_t{3});
     // Imported again, the same sheets are already there.
     window->importFiles({Examples + u"/example1.json"_s});
